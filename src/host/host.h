@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+
+// Message box styles: a button set plus an icon.
+namespace msgbox {
+inline constexpr int OkOnly = 0;
+inline constexpr int YesNoCancel = 3;
+inline constexpr int YesNo = 4;
+inline constexpr int Critical = 16;
+inline constexpr int Question = 32;
+inline constexpr int Exclamation = 48;
+inline constexpr int Information = 64;
+
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+} // namespace msgbox
+
+inline const QString kProgramName = QStringLiteral("Quillet");
+
+struct FileDialogRequest {
+    bool openMode = true;
+    QString dialogTitle;
+    QString filterText; // description and pattern pairs, each part followed by "|"
+    int filterIndex = 1;
+    int dialogFlags = 0;
+    QString initialDir; // empty: the current directory of the process
+    QString fileName;
+};
+
+// File dialog flags as the callers pass them.
+namespace ofn {
+inline constexpr int OverwritePrompt = 0x2;
+inline constexpr int HideReadOnly = 0x4;
+inline constexpr int CreatePrompt = 0x2000;
+inline constexpr int NoChangeDir = 0x8;
+} // namespace ofn
+
+// What the platform decides: message boxes, file dialogs, starting programs,
+// the clipboard and the program's directory. Tests replace it with a scripted fake.
+class Host {
+  public:
+    virtual ~Host() = default;
+
+    // Returns the button: 1 OK, 2 Cancel (also for closing the box), 6 Yes, 7 No.
+    // An empty title shows the program's name.
+    virtual int msgBox(const QString& prompt, int style = msgbox::OkOnly,
+                       const QString& title = QString()) = 0;
+
+    // The chosen full path, or a text without "." when nothing was chosen.
+    virtual QString showFileDialog(const FileDialogRequest& request) = 0;
+
+    // Starts a program without waiting; false when it could not be started.
+    virtual bool shell(const QString& commandLine, int windowStyle) = 0;
+
+    virtual QString clipboardText() = 0; // empty when the clipboard holds no text
+    virtual void setClipboardText(const QString& text) = 0;
+    virtual void clearClipboard() = 0;
+
+    // The program's own directory, without a trailing separator.
+    virtual QString programDirectory() = 0;
+};

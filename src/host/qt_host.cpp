@@ -1,0 +1,82 @@
+#include "host/qt_host.h"
+
+#include "host/exact_text.h"
+#include "host/file_dialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+
+int QtHost::msgBox(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? kProgramName : title);
+    box.setText(prompt);
+    switch (style & 0xF0) {
+    case msgbox::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case msgbox::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case msgbox::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case msgbox::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    const int buttons = style & 0x0F;
+    if (buttons == msgbox::YesNoCancel || buttons == msgbox::YesNo) {
+        QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        QPushButton* cancel = nullptr;
+        if (buttons == msgbox::YesNoCancel) {
+            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+            box.setEscapeButton(cancel);
+        }
+        box.setDefaultButton(yes);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return msgbox::Yes;
+        if (box.clickedButton() == no)
+            return msgbox::No;
+        return msgbox::Cancel;
+    }
+    QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return msgbox::Ok;
+}
+
+QString QtHost::showFileDialog(const FileDialogRequest& request) {
+    return runFileDialog(request, QApplication::activeWindow());
+}
+
+bool QtHost::shell(const QString& commandLine, int) {
+    QStringList args = QProcess::splitCommand(commandLine);
+    if (args.isEmpty())
+        return false;
+    const QString program = args.takeFirst();
+    return QProcess::startDetached(program, args);
+}
+
+QString QtHost::clipboardText() {
+    return QApplication::clipboard()->text();
+}
+
+void QtHost::setClipboardText(const QString& text) {
+    QApplication::clipboard()->setText(exact_text::toClipboard(text));
+}
+
+void QtHost::clearClipboard() {
+    QApplication::clipboard()->clear();
+}
+
+QString QtHost::programDirectory() {
+    return QApplication::applicationDirPath();
+}

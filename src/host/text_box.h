@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+#include <functional>
+#include <vector>
+
+// A multi-line text box whose text is exactly what was written to it: CR LF is
+// two code units, lone CR and lone LF stay single characters, and every other
+// code unit round-trips unchanged. Positions and lengths are exact-text code units.
+class TextBox : public QPlainTextEdit {
+    Q_OBJECT
+  public:
+    explicit TextBox(QWidget* parent = nullptr);
+
+    QString text() const { return m_text; }
+    // Raises changed() even when the text is the same; caret at 0, nothing selected.
+    void setText(const QString& text);
+
+    int selStart() const;
+    // Cancels the selection; beyond the end puts the caret at the end. False for a negative value.
+    bool setSelStart(int position);
+    int selLength() const;
+    // Selects from selStart(); cut at the end of the text. False for a negative value.
+    bool setSelLength(int length);
+    QString selText() const;
+    // Replaces the selection and leaves the caret after the new text.
+    void setSelText(const QString& text);
+
+    bool fontItalic() const { return font().italic(); }
+    void setFontItalic(bool italic);
+
+    bool canUndo() const { return !m_undo.empty(); }
+    void undoEdit();
+    void redoEdit();
+
+    // KeyPress: gets the character code of a typed key; setting it to 0 drops the key.
+    std::function<void(int& keyAscii)> keyPressFilter;
+
+  signals:
+    void changed();
+    void gotFocus();
+    void lostFocus();
+    void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+  private:
+    struct Edit {
+        qsizetype position;
+        QString removed;
+        QString inserted;
+    };
+
+    void onContentsChange(int position, int charsRemoved, int charsAdded);
+    // Replaces exact [position, position + length) and brings the view in line with it.
+    void replaceExact(qsizetype position, qsizetype length, const QString& text, bool recordUndo);
+    void recordEdit(qsizetype position, const QString& removed, const QString& inserted);
+    void fixFormedPair(qsizetype crPosition);
+    int viewFromExact(qsizetype exact) const;
+    qsizetype exactFromView(int view) const;
+    void setViewSelection(qsizetype exactAnchor, qsizetype exactPosition);
+
+    QString m_text;
+    bool m_updatingView = false;
+    bool m_hasFocus = false;
+    std::vector<Edit> m_undo;
+    std::vector<Edit> m_redo;
+};

@@ -1,0 +1,14 @@
+#include "window/document_title.h"
+
+namespace document_title {
+
+QString fileTitle(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    return path.mid(cut + 1);
+}
+
+QString caption(const QString& inputFileName) {
+    return (inputFileName.isEmpty() ? kUntitled : fileTitle(inputFileName)) + kSuffix;
+}
+
+} // namespace document_title

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "host/host.h"
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class TextBox;
+
+// The main window: input box, output box, toolbox and menus. Handlers keep the
+// names of the control events they serve; the work is done by plain functions
+// in analysis/, transforms/ and window/.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    Form1();                    // with the real host
+    explicit Form1(Host& host); // with a host of the caller's (tests)
+    ~Form1() override;
+
+    // Document state.
+    QString InputFileName;
+    bool InputChanged = false;
+    QString OutputFileName;
+
+    // Controls, named as in the window design (also their objectName).
+    TextBox* Text1 = nullptr;
+    TextBox* Text2 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+
+    // Menus and their items.
+    QMenu* MuFile = nullptr;
+    QMenu* MuEdit = nullptr;
+    QMenu* MuView = nullptr;
+    QMenu* MuTool = nullptr;
+    QMenu* MuHelp = nullptr;
+    QAction* MuNew = nullptr;
+    QAction* MuOpen = nullptr;
+    QAction* MuSave = nullptr;
+    QAction* MuSave2 = nullptr;
+    QAction* MuSaveAs = nullptr;
+    QAction* MuSaveAs2 = nullptr;
+    QAction* MuInt3 = nullptr;
+    QAction* MuExit = nullptr;
+    QAction* MuUnDo = nullptr;
+    QAction* MuInt1 = nullptr;
+    QAction* MuCut = nullptr;
+    QAction* MuCopy = nullptr;
+    QAction* MuPaste = nullptr;
+    QAction* MuDel = nullptr;
+    QAction* MuInt2 = nullptr;
+    QAction* MuSelectAll = nullptr;
+    QAction* MuSelectAllB = nullptr;
+    QAction* MuClear = nullptr;
+    QAction* MuCalc = nullptr;
+    QAction* MuToolBox = nullptr;
+    QAction* MuFind = nullptr;
+    QAction* MuGoTo = nullptr;
+    QAction* MuHelpT = nullptr;
+    QAction* MuInt4 = nullptr;
+    QAction* MuAbout = nullptr;
+
+    // Client area in twips.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+    // Design geometry in twips, as last assigned (before rounding to pixels).
+    struct TwipRect {
+        float left = 0, top = 0, width = 0, height = 0;
+    };
+    TwipRect twipGeometry(const QWidget* control) const;
+
+    Host& host() { return m_host; }
+
+  public slots:
+    // Start-up, layout, placeholders.
+    void Form_Load();
+    void Form_Resize();
+    void MuToolBox_Click();
+    void Text1_GotFocus();
+    void Text1_LostFocus();
+    void Text2_GotFocus();
+    void Text2_LostFocus();
+    void Text1_Change();
+
+    // Analysis panel.
+    void Command6_Click();
+    void MuCalc_Click();
+    void Check4_Click();
+    void Text4_Change();
+    void Text3_KeyPress(int& keyAscii);
+
+    // Text files, New and closing.
+    void MuOpen_Click();
+    void MuSave_Click();
+    void MuSave2_Click();
+    void MuSaveAs_Click();
+    void MuSaveAs2_Click();
+    void MuNew_Click();
+    void MuExit_Click();
+    void Form_Unload(bool& cancel);
+
+  public:
+    void ComputeFrequency(const QString& inpStr);
+    bool FindA(const QString& string1, const QStringList& array1) const;
+    bool NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const;
+    QString ShowFileDialog(bool openMode, const QString& dialogTitle, const QString& filterText,
+                           int filterIndex, int dialogFlags, const QString& initialDir,
+                           const QString& fileName);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void setTwipGeometry(QWidget* control, const TwipRect& rect);
+    void setTwipWidth(QWidget* control, float width);
+    void setTwipHeight(QWidget* control, float height);
+    void setTwipLeft(QWidget* control, float left);
+    void setTwipTop(QWidget* control, float top);
+    double dpi() const;
+
+    // File commands.
+    bool writeBox(const QString& path, const QString& text);
+    int askToSaveChanges();
+    void reportFileError(int number, const QString& description);
+
+    std::unique_ptr<Host> m_ownedHost;
+    Host& m_host;
+    QWidget* m_client = nullptr;
+    std::map<const QWidget*, TwipRect> m_twips;
+    bool m_closing = false;
+    bool m_shownOnce = false;
+    // Set while a save run from the closing prompt is under way; tells whether it wrote.
+    bool m_lastSaveWritten = false;
+    bool m_keepUtf8 = false;
+    bool m_utf8Bom = false;
+};

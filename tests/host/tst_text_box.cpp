@@ -1,0 +1,246 @@
+#include "host/exact_text.h"
+#include "host/text_box.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QTest>
+
+class TstTextBox : public QObject {
+    Q_OBJECT
+
+    static void typeText(QWidget* w, const QString& text) {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+
+  private slots:
+    void roundTrip_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("crlf") << QStringLiteral("a\r\nb\r\n");
+        QTest::newRow("lone cr") << QStringLiteral("a\rb\r");
+        QTest::newRow("lone lf") << QStringLiteral("a\nb\n");
+        QTest::newRow("cr cr lf lf") << QStringLiteral("a\r\r\n\nb");
+        QTest::newRow("lf before cr") << QStringLiteral("\n\r");
+        QTest::newRow("nbsp") << QStringLiteral("a\u00A0b");
+        QTest::newRow("line separator") << QStringLiteral("a\u2028b");
+        QTest::newRow("paragraph separator") << QStringLiteral("a\u2029b");
+        QTest::newRow("nul") << QString(QStringLiteral("a")) + QChar(u'\0') + u'b';
+        QTest::newRow("surrogate pair") << QStringLiteral("x\U0001F600y");
+        QTest::newRow("unpaired surrogate") << QString(QStringLiteral("x")) + QChar(0xD800) + u'y';
+        QTest::newRow("frame markers") << QString(QChar(0xFDD0)) + QChar(0xFDD1);
+        QTest::newRow("tab and chinese") << QStringLiteral("中\t文");
+        QTest::newRow("empty") << QString();
+    }
+
+    void roundTrip() {
+        QFETCH(QString, text);
+        TextBox box;
+        box.setText(text);
+        QCOMPARE(box.text(), text);
+        QCOMPARE(box.selStart(), 0);
+        QCOMPARE(box.selLength(), 0);
+        box.setSelLength(int(text.size()));
+        QCOMPARE(box.selText(), text);
+        // Every position that is not inside a CR LF pair maps back to itself.
+        for (int i = 0; i <= text.size(); ++i) {
+            if (i > 0 && exact_text::pairAt(text, i - 1))
+                continue;
+            QVERIFY(box.setSelStart(i));
+            QCOMPARE(box.selStart(), i);
+        }
+    }
+
+    void positionsAndSelection() {
+        TextBox box;
+        box.setText(QStringLiteral("a\r\nb\rc"));
+        QVERIFY(box.setSelStart(3));
+        QVERIFY(box.setSelLength(1));
+        QCOMPARE(box.selText(), QStringLiteral("b"));
+        box.setSelStart(0);
+        box.setSelLength(3);
+        QCOMPARE(box.selText(), QStringLiteral("a\r\n"));
+        QCOMPARE(box.selLength(), 3);
+        box.setSelStart(100);
+        QCOMPARE(box.selStart(), 6);
+        QCOMPARE(box.selLength(), 0);
+        box.setSelLength(100);
+        QCOMPARE(box.selLength(), 0);
+        QVERIFY(!box.setSelStart(-1));
+        QVERIFY(!box.setSelLength(-1));
+    }
+
+    void selTextReplacesAndLeavesCaretAfter() {
+        TextBox box;
+        box.setText(QStringLiteral("ab"));
+        box.setSelStart(1);
+        box.setSelText(QStringLiteral("\r\nX"));
+        QCOMPARE(box.text(), QStringLiteral("a\r\nXb"));
+        QCOMPARE(box.selStart(), 4);
+        box.setSelStart(0);
+        box.setSelLength(1);
+        box.setSelText(QStringLiteral("\n"));
+        QCOMPARE(box.text(), QStringLiteral("\n\r\nXb"));
+        box.setSelStart(4);
+        box.setSelLength(1);
+        QCOMPARE(box.selText(), QStringLiteral("b"));
+    }
+
+    void editsJoiningOrSplittingPairsKeepPositions() {
+        TextBox box;
+        box.setText(QStringLiteral("a\rZ\nb"));
+        box.setSelStart(2);
+        box.setSelLength(1);
+        box.setSelText(QString()); // lone CR and lone LF become a pair
+        QCOMPARE(box.text(), QStringLiteral("a\r\nb"));
+        box.setSelStart(3);
+        box.setSelLength(1);
+        QCOMPARE(box.selText(), QStringLiteral("b"));
+        // A caret cannot stand between CR and LF: it goes before the pair.
+        box.setSelStart(2);
+        QCOMPARE(box.selStart(), 1);
+        // Replacing a pair by a lone CR.
+        box.setSelStart(0);
+        box.setSelLength(3);
+        box.setSelText(QStringLiteral("x\r"));
+        QCOMPARE(box.text(), QStringLiteral("x\rb"));
+        box.setSelStart(2);
+        box.setSelLength(1);
+        QCOMPARE(box.selText(), QStringLiteral("b"));
+    }
+
+    void writingRaisesChangeEvenWhenTheSame() {
+        TextBox box;
+        QSignalSpy spy(&box, &TextBox::changed);
+        box.setText(QStringLiteral("x"));
+        box.setText(QStringLiteral("x"));
+        QCOMPARE(spy.count(), 2);
+        box.setSelText(QStringLiteral("y"));
+        QCOMPARE(spy.count(), 3);
+    }
+
+    void typingEnterInsertsCrLf() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        QSignalSpy spy(&box, &TextBox::changed);
+        QTest::keyClicks(&box, QStringLiteral("ab"));
+        QTest::keyClick(&box, Qt::Key_Return);
+        typeText(&box, QStringLiteral("中"));
+        QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(box.text(), QStringLiteral("ab\r\n中\r\n"));
+        QCOMPARE(spy.count(), 5);
+        QCOMPARE(box.selStart(), 7);
+    }
+
+    void typingNextToLoneBreaks() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        box.setText(QStringLiteral("x\ny\rz"));
+        box.setSelStart(5);
+        QTest::keyClicks(&box, QStringLiteral("!"));
+        QCOMPARE(box.text(), QStringLiteral("x\ny\rz!"));
+        box.setSelStart(2);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QCOMPARE(box.text(), QStringLiteral("x\n\rz!"));
+        // Backspace over the character between a lone CR and a lone LF joins them.
+        box.setText(QStringLiteral("a\rZ\nb"));
+        box.setSelStart(3);
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QCOMPARE(box.text(), QStringLiteral("a\r\nb"));
+        box.setSelStart(4);
+        QTest::keyClicks(&box, QStringLiteral("c"));
+        QCOMPARE(box.text(), QStringLiteral("a\r\nbc"));
+        // Deleting a CR LF line break removes both units.
+        box.setSelStart(1);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QCOMPARE(box.text(), QStringLiteral("abc"));
+    }
+
+    void typingOverASelection() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        box.setText(QStringLiteral("1\r\n2\r3"));
+        box.setSelStart(1);
+        box.setSelLength(4);
+        QCOMPARE(box.selText(), QStringLiteral("\r\n2\r"));
+        QTest::keyClicks(&box, QStringLiteral("-"));
+        QCOMPARE(box.text(), QStringLiteral("1-3"));
+    }
+
+    void undoAndRedo() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        box.setText(QStringLiteral("a\rb"));
+        box.setSelStart(3);
+        QTest::keyClicks(&box, QStringLiteral("xy"));
+        box.setSelStart(0);
+        box.setSelLength(5);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QCOMPARE(box.text(), QString());
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.text(), QStringLiteral("a\rbxy")); // the lone CR comes back as it was
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.text(), QStringLiteral("a\rb"));
+        QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(box.text(), QStringLiteral("a\rbxy"));
+    }
+
+    void clipboardLineBreaks() {
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText(QStringLiteral("probe"));
+        if (clipboard->text() != QStringLiteral("probe"))
+            QSKIP("no clipboard on this platform");
+        TextBox box;
+        box.setText(QStringLiteral("p\r\nq\nr"));
+        box.setSelLength(6);
+        box.copy();
+        QCOMPARE(clipboard->text(), QStringLiteral("p\nq\nr"));
+        clipboard->setText(QStringLiteral("1\n2\r3\r\n4"));
+        box.setSelStart(0);
+        box.paste();
+        QCOMPARE(box.text(), QStringLiteral("1\r\n2\r\n3\r\n4p\r\nq\nr"));
+    }
+
+    void keyPressFilterDropsKeys() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        box.keyPressFilter = [](int& key) {
+            if (key == 'x')
+                key = 0;
+        };
+        QTest::keyClicks(&box, QStringLiteral("axb"));
+        QCOMPARE(box.text(), QStringLiteral("ab"));
+    }
+
+    void readOnlyBoxIgnoresTyping() {
+        TextBox box;
+        box.setReadOnly(true);
+        box.show();
+        box.setFocus();
+        box.setText(QStringLiteral("r"));
+        QTest::keyClicks(&box, QStringLiteral("zz"));
+        QCOMPARE(box.text(), QStringLiteral("r"));
+    }
+
+    void hugeTextRoundTrips() {
+        QString text;
+        text.reserve(10'000'000);
+        while (text.size() < 10'000'000 - 40)
+            text += QStringLiteral("字频统计 counts every\r\nline\rand\n\u00A0");
+        TextBox box;
+        box.setText(text);
+        QCOMPARE(box.text(), text);
+        box.setSelStart(int(text.size()));
+        box.setSelText(QStringLiteral("end"));
+        QCOMPARE(box.text().size(), text.size() + 3);
+        QVERIFY(box.text().endsWith(QStringLiteral("\u00A0end")));
+    }
+};
+
+QTEST_MAIN(TstTextBox)
+#include "tst_text_box.moc"

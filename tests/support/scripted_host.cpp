@@ -1,0 +1,28 @@
+#include "scripted_host.h"
+
+#include "host/file_dialog.h"
+
+int ScriptedHost::msgBox(const QString& prompt, int style, const QString& title) {
+    messages.append({prompt, style, title});
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    const int buttons = style & 0x0F;
+    return (buttons == msgbox::YesNoCancel || buttons == msgbox::YesNo) ? msgbox::Yes : msgbox::Ok;
+}
+
+QString ScriptedHost::showFileDialog(const FileDialogRequest& request) {
+    dialogs.append(request);
+    if (chosenFiles.empty())
+        return noFileChosen();
+    const QString path = chosenFiles.front();
+    chosenFiles.pop_front();
+    return path;
+}
+
+bool ScriptedHost::shell(const QString& commandLine, int) {
+    started.append(commandLine);
+    return true;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "host/host.h"
+
+#include <QList>
+#include <QStringList>
+#include <deque>
+
+// A host for tests: records every message box and file dialog, and answers
+// from scripts set up by the test. An unscripted message box answers its
+// default (OK or Yes); an unscripted file dialog is cancelled.
+class ScriptedHost : public Host {
+  public:
+    struct Message {
+        QString prompt;
+        int style;
+        QString title;
+    };
+
+    int msgBox(const QString& prompt, int style, const QString& title) override;
+    QString showFileDialog(const FileDialogRequest& request) override;
+    bool shell(const QString& commandLine, int windowStyle) override;
+    QString clipboardText() override { return clipboard; }
+    void setClipboardText(const QString& text) override { clipboard = text; }
+    void clearClipboard() override { clipboard.clear(); }
+    QString programDirectory() override { return directory; }
+
+    std::deque<int> answers;         // next message box results
+    std::deque<QString> chosenFiles; // next file dialog results
+    QList<Message> messages;
+    QList<FileDialogRequest> dialogs;
+    QStringList started;
+    QString clipboard;
+    QString directory = QStringLiteral("/opt/quillet");
+};
