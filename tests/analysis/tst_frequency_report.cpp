@@ -1,0 +1,386 @@
+#include "analysis/frequency_report.h"
+#include "analysis/text_preparation.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+#include <QTest>
+
+using frequency::Order;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString figures(const QString& label, int count, const QString& freq) {
+    return label + QStringLiteral(" 出现的次数为:") + QString::number(count) +
+           QStringLiteral("出现频率为:") + freq + kCrLf;
+}
+
+QString bar(const QString& widened, int stars) {
+    return widened + QString(stars, u'*') + kCrLf;
+}
+
+// The tally as first written down: arrays indexed from 1, a linear lookup of
+// first occurrences, one count per distinct character, an exchange sort.
+QString oracleReport(const QString& inpStr, Order order) {
+    const qsizetype n = inpStr.size();
+    QStringList chars(n + 1), first(n + 1);
+    for (qsizetype p = 1; p <= n; ++p)
+        chars[p] = inpStr.mid(p - 1, 1);
+    auto findA = [](const QString& s, const QStringList& a) {
+        for (qsizetype i = 1; i < a.size(); ++i)
+            if (a[i] == s)
+                return true;
+        return false;
+    };
+    for (qsizetype p = 1; p <= n; ++p)
+        if (!findA(chars[p], first))
+            first[p] = chars[p];
+    struct Row {
+        QString label, count, freq;
+        QChar unit;
+    };
+    std::vector<Row> rows(n + 1);
+    for (qsizetype p = 1; p <= n; ++p) {
+        const QString& c = first[p];
+        if (c.isEmpty())
+            continue;
+        int count = 0;
+        for (qsizetype q = 1; q <= n; ++q)
+            count += chars[q] == c;
+        rows[p] = {frequency::label(c[0].unicode()), QString::number(count),
+                   frequency::frequencyText(count, n), c[0]};
+    }
+    if (order != Order::FirstAppearance) {
+        for (qsizetype j = 1; j <= n - 1; ++j)
+            for (qsizetype k = n; k >= j + 1; --k) {
+                const int a = rows[k].count.toInt(), b = rows[k - 1].count.toInt();
+                if (order == Order::ByCountDescending ? a > b : a < b)
+                    std::swap(rows[k], rows[k - 1]);
+            }
+    }
+    QString out;
+    for (qsizetype p = 1; p <= n; ++p)
+        if (!rows[p].label.isEmpty())
+            out += rows[p].label + QStringLiteral(" 出现的次数为:") + rows[p].count +
+                   QStringLiteral("出现频率为:") + rows[p].freq + kCrLf;
+    out += kCrLf;
+    for (qsizetype p = 1; p <= n; ++p)
+        if (!rows[p].label.isEmpty())
+            out += frequency::widenedLabel(rows[p].unit.unicode()) +
+                   QString(rows[p].freq.left(rows[p].freq.indexOf(u'.')).toInt(), u'*') + kCrLf;
+    return out;
+}
+
+// Removal as first written down: walk the text, skip a match, keep anything else.
+QString oracleRemove(const QString& s, const QString& pattern, Qt::CaseSensitivity cs) {
+    if (pattern.isEmpty())
+        return s;
+    QString out;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        if (QStringView(s).mid(i, pattern.size()).compare(pattern, cs) == 0 &&
+            i + pattern.size() <= s.size()) {
+            i += pattern.size();
+        } else {
+            out += s[i];
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString oraclePrepare(QString s, const preparation::Options& o) {
+    if (o.lowerCase) {
+        for (QChar& c : s)
+            c = c.toLower();
+    }
+    if (o.removeLineBreaks)
+        s = oracleRemove(s, kCrLf, Qt::CaseSensitive);
+    if (o.removeSpaces)
+        s = oracleRemove(s, QStringLiteral(" "), Qt::CaseSensitive);
+    s = oracleRemove(s, o.separator, Qt::CaseSensitive);
+    if (o.removeListed && !o.ignoreList.isEmpty())
+        for (const QString& e : o.ignoreList.split(u' '))
+            s = oracleRemove(s, e, Qt::CaseInsensitive);
+    return s;
+}
+
+} // namespace
+
+class TstFrequencyReport : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void frequencyText_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stars");
+        auto row = [](int n, int total, const char* text, int stars) {
+            QTest::addRow("%d of %d", n, total) << n << total << QString::fromLatin1(text) << stars;
+        };
+        row(1, 3, "33.3", 33);
+        row(2, 3, "66.7", 66);
+        row(1, 80, "01.3", 1);
+        row(1, 20, "05.0", 5);
+        row(3, 3, "100.0", 100);
+        row(1, 2000, "00.1", 0);
+        row(1, 30000, "00.0", 0);
+        // Halves: the 15-digit decimal text is rounded, not the double.
+        row(23, 80, "28.8", 28);
+        row(29, 400, "07.3", 7);
+        row(1, 40, "02.5", 2);
+        row(1, 400, "00.3", 0);
+        row(3, 400, "00.8", 0);
+        row(1, 16, "06.3", 6);
+        row(7, 80, "08.8", 8);
+        row(1, 200, "00.5", 0);
+        row(1, 4000, "00.0", 0);
+        row(57, 400, "14.3", 14);
+        row(3, 8, "37.5", 37);
+        row(1, 1000000, "00.0", 0);
+        row(3396, 10000, "34.0", 34);
+        row(999, 1000, "99.9", 99);
+        row(9999, 10000, "100.0", 100);
+    }
+
+    void frequencyText() {
+        QFETCH(int, n);
+        QFETCH(int, total);
+        QFETCH(QString, text);
+        QFETCH(int, stars);
+        QCOMPARE(frequency::frequencyText(n, total), text);
+        QCOMPARE(frequency::starCount(text), stars);
+    }
+
+    void labels_data() {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("widened");
+        QTest::newRow("LF") << 10 << QStringLiteral("A10");
+        QTest::newRow("CR") << 13 << QStringLiteral("A13");
+        QTest::newRow("space") << 32 << QStringLiteral("A32");
+        QTest::newRow("tab") << 9 << QStringLiteral("A09");
+        QTest::newRow("letter") << int(u'a') << QStringLiteral("a  ");
+        QTest::newRow("chinese") << int(u'中') << QStringLiteral("中 ");
+        QTest::newRow("full-width !") << 0xFF01 << QStringLiteral("\uFF01 ");
+        QTest::newRow("ideographic space") << 0x3000 << QStringLiteral("\u3000 ");
+        QTest::newRow("euro is one GBK byte") << 0x20AC << QStringLiteral("\u20AC  ");
+        QTest::newRow("not in GBK") << 0x0E01 << QStringLiteral("\u0E01  ");
+        QTest::newRow("lone surrogate") << 0xD800 << QString(QChar(0xD800)) + QStringLiteral("  ");
+        QTest::newRow("other control") << 1 << QString(QChar(1)) + QStringLiteral("  ");
+    }
+
+    void labels() {
+        QFETCH(int, unit);
+        QFETCH(QString, widened);
+        QCOMPARE(frequency::widenedLabel(char16_t(unit)), widened);
+    }
+
+    void reports_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("aab first appearance")
+            << QStringLiteral("aab") << int(Order::FirstAppearance)
+            << figures("a", 2, "66.7") + figures("b", 1, "33.3") + kCrLf + bar("a  ", 66) +
+                   bar("b  ", 33);
+        QTest::newRow("aab ascending") << QStringLiteral("aab") << int(Order::ByCountAscending)
+                                       << figures("b", 1, "33.3") + figures("a", 2, "66.7") +
+                                              kCrLf + bar("b  ", 33) + bar("a  ", 66);
+        QTest::newRow("abb descending") << QStringLiteral("abb") << int(Order::ByCountDescending)
+                                        << figures("b", 2, "66.7") + figures("a", 1, "33.3") +
+                                               kCrLf + bar("b  ", 66) + bar("a  ", 33);
+        for (int order : {int(Order::ByCountDescending), int(Order::ByCountAscending)})
+            QTest::addRow("abab ties keep first appearance %d", order)
+                << QStringLiteral("abab") << order
+                << figures("a", 2, "50.0") + figures("b", 2, "50.0") + kCrLf + bar("a  ", 50) +
+                       bar("b  ", 50);
+        QTest::newRow("case is exact") << QStringLiteral("aA") << int(Order::FirstAppearance)
+                                       << figures("a", 1, "50.0") + figures("A", 1, "50.0") +
+                                              kCrLf + bar("a  ", 50) + bar("A  ", 50);
+        QTest::newRow("crlf is two characters")
+            << QStringLiteral("a\r\nb") << int(Order::FirstAppearance)
+            << figures("a", 1, "25.0") + figures("A13", 1, "25.0") + figures("A10", 1, "25.0") +
+                   figures("b", 1, "25.0") + kCrLf + bar("a  ", 25) + bar("A13", 25) +
+                   bar("A10", 25) + bar("b  ", 25);
+        QTest::newRow("spaces and tabs") << QStringLiteral(" \t ") << int(Order::FirstAppearance)
+                                         << figures("A32", 2, "66.7") + figures("A09", 1, "33.3") +
+                                                kCrLf + bar("A32", 66) + bar("A09", 33);
+        QTest::newRow("chinese") << QStringLiteral("中中文") << int(Order::FirstAppearance)
+                                 << figures("中", 2, "66.7") + figures("文", 1, "33.3") + kCrLf +
+                                        bar("中 ", 66) + bar("文 ", 33);
+        QTest::newRow("single character") << QStringLiteral("x") << int(Order::FirstAppearance)
+                                          << figures("x", 1, "100.0") + kCrLf + bar("x  ", 100);
+        QTest::newRow("empty") << QString() << int(Order::ByCountDescending) << kCrLf;
+    }
+
+    void reports() {
+        QFETCH(QString, text);
+        QFETCH(int, order);
+        QFETCH(QString, expected);
+        QCOMPARE(frequency::report(text, Order(order)), expected);
+    }
+
+    void rareCharacterInALongText() {
+        const QString text = QString(79, u'a') + u'b';
+        const QString shortReport = frequency::report(text, Order::FirstAppearance);
+        QVERIFY(shortReport.contains(figures("b", 1, "01.3")));
+        QVERIFY(shortReport.endsWith(bar("b  ", 1)));
+        const QString longer = QString(29999, u'a') + u'b';
+        const QString report = frequency::report(longer, Order::FirstAppearance);
+        QVERIFY(report.contains(figures("b", 1, "00.0")));
+        QVERIFY(report.endsWith(kCrLf + bar("b  ", 0)));
+    }
+
+    void randomTextsMatchTheOriginalAlgorithm() {
+        QRandomGenerator rng(20261206);
+        const QString alphabet = QStringLiteral("aAbB \t\r\n中文\uFF01\u3000x");
+        for (int round = 0; round < 400; ++round) {
+            QString text;
+            const int n = int(rng.bounded(0, 40));
+            for (int i = 0; i < n; ++i)
+                text += alphabet[int(rng.bounded(alphabet.size()))];
+            for (Order order :
+                 {Order::ByCountDescending, Order::ByCountAscending, Order::FirstAppearance})
+                QCOMPARE(frequency::report(text, order), oracleReport(text, order));
+        }
+    }
+
+    void randomPreparationMatchesTheOriginalPasses() {
+        QRandomGenerator rng(7);
+        const QString alphabet = QStringLiteral("aAbB \r\n,;-中");
+        const QStringList separators = {
+            QString(),           QStringLiteral(","),   QStringLiteral("a"),
+            QStringLiteral("A"), QStringLiteral("a b"), QStringLiteral("\r"),
+            QStringLiteral("aa")};
+        const QStringList lists = {QString(),
+                                   QStringLiteral("a b"),
+                                   QStringLiteral("a  b"),
+                                   QStringLiteral("AB ; -"),
+                                   QStringLiteral("ab b a"),
+                                   QStringLiteral(" "),
+                                   QStringLiteral("中 , ba")};
+        for (int round = 0; round < 300; ++round) {
+            QString text;
+            const int n = int(rng.bounded(0, 30));
+            for (int i = 0; i < n; ++i)
+                text += alphabet[int(rng.bounded(alphabet.size()))];
+            for (int flags = 0; flags < 16; ++flags) {
+                preparation::Options o;
+                o.lowerCase = flags & 1;
+                o.removeLineBreaks = flags & 2;
+                o.removeSpaces = flags & 4;
+                o.removeListed = flags & 8;
+                o.separator = separators[int(rng.bounded(separators.size()))];
+                o.ignoreList = lists[int(rng.bounded(lists.size()))];
+                QCOMPARE(preparation::prepare(text, o), oraclePrepare(text, o));
+            }
+        }
+    }
+
+    void preparationOrder_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("lower");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("prepared");
+        QTest::newRow("defaults") << QStringLiteral("a b\r\nb") << false << QString() << QString()
+                                  << QStringLiteral("abb");
+        QTest::newRow("one pass over CR LF") << QStringLiteral("a\r\r\n\n") << false << QString()
+                                             << QString() << QStringLiteral("a\r\n");
+        QTest::newRow("capital separator after lower-casing")
+            << QStringLiteral("aAb") << true << QStringLiteral("A") << QString()
+            << QStringLiteral("aab");
+        QTest::newRow("separator with a space after spaces went")
+            << QStringLiteral("a b") << false << QStringLiteral("a b") << QString()
+            << QStringLiteral("ab");
+        QTest::newRow("list ignores case") << QStringLiteral("aAbBc") << false << QString()
+                                           << QStringLiteral("a b") << QStringLiteral("c");
+        QTest::newRow("empty list entry removes nothing")
+            << QStringLiteral("aAbBc") << false << QString() << QStringLiteral("a  b")
+            << QStringLiteral("c");
+        QTest::newRow("full-width is not half-width")
+            << QStringLiteral("!\uFF01") << false << QString() << QStringLiteral("!")
+            << QStringLiteral("\uFF01");
+        QTest::newRow("list entries in order") << QStringLiteral("abab") << false << QString()
+                                               << QStringLiteral("ba a") << QStringLiteral("b");
+    }
+
+    void preparationOrder() {
+        QFETCH(QString, text);
+        QFETCH(bool, lower);
+        QFETCH(QString, separator);
+        QFETCH(QString, list);
+        QFETCH(QString, prepared);
+        preparation::Options o;
+        o.lowerCase = lower;
+        o.separator = separator;
+        o.removeListed = !list.isEmpty();
+        o.ignoreList = list;
+        QCOMPARE(preparation::prepare(text, o), prepared);
+    }
+
+    void countOccurrencesIsNonOverlapping_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("count");
+        QTest::newRow("aaaa/aa") << QStringLiteral("aaaa") << QStringLiteral("aa") << 2;
+        QTest::newRow("aaa/aa") << QStringLiteral("aaa") << QStringLiteral("aa") << 1;
+        QTest::newRow("case") << QStringLiteral("aA") << QStringLiteral("A") << 1;
+        QTest::newRow("absent") << QStringLiteral("abc") << QStringLiteral("x") << 0;
+        QTest::newRow("crlf") << QStringLiteral("\r\n\r\n") << QStringLiteral("\n\r") << 1;
+        QTest::newRow("longer than text") << QStringLiteral("a") << QStringLiteral("ab") << 0;
+    }
+
+    void countOccurrencesIsNonOverlapping() {
+        QFETCH(QString, text);
+        QFETCH(QString, pattern);
+        QFETCH(int, count);
+        QCOMPARE(preparation::countOccurrences(text, pattern), qsizetype(count));
+    }
+
+    void everyCodeUnitOnce() {
+        QString text(65536, Qt::Uninitialized);
+        for (int u = 0; u < 65536; ++u)
+            text[u] = QChar(char16_t(u));
+        const QString report = frequency::report(text, Order::ByCountDescending);
+        const QStringList lines = report.split(kCrLf);
+        QCOMPARE(lines.size(), 65536 * 2 + 2);
+        QCOMPARE(lines[0], QString(QChar(0)) + QStringLiteral(" 出现的次数为:1出现频率为:00.0"));
+        QCOMPARE(lines[65536], QString());
+        QCOMPARE(lines[65537 + 9], QStringLiteral("A09"));
+        QCOMPARE(lines[65537 + 0x4E2D], QStringLiteral("中 "));
+        QCOMPARE(lines[65537 + 0xDC00], QString(QChar(0xDC00)) + QStringLiteral("  "));
+        QCOMPARE(lines.last(), QString());
+    }
+
+    void tenMillionIdenticalCharacters() {
+        const QString text(10'000'000, u'好');
+        QCOMPARE(frequency::report(text, Order::ByCountAscending),
+                 figures("好", 10'000'000, "100.0") + kCrLf + bar("好 ", 100));
+    }
+
+    void ignoringEverything() {
+        preparation::Options o;
+        o.removeListed = true;
+        o.ignoreList = QStringLiteral("a b");
+        QCOMPARE(frequency::report(preparation::prepare(QStringLiteral("aB b\r\nA"), o),
+                                   Order::FirstAppearance),
+                 kCrLf);
+    }
+
+    void hugeIgnoreList() {
+        QStringList entries;
+        for (int u = 0x4E00; u < 0x9FA6; ++u)
+            entries << QString(QChar(char16_t(u)));
+        entries << QStringLiteral("xy");
+        preparation::Options o;
+        o.removeListed = true;
+        o.ignoreList = entries.join(u' ');
+        QCOMPARE(preparation::prepare(QStringLiteral("中xyz文Q"), o), QStringLiteral("zQ"));
+    }
+};
+
+QTEST_MAIN(TstFrequencyReport)
+#include "tst_frequency_report.moc"
