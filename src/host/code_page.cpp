@@ -1,34 +1,30 @@
 #include "host/code_page.h"
 
+#include <QString>
 #include <QStringEncoder>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace code_page {
 
-namespace {
-
-enum : std::int8_t { Unknown = -1, Narrow = 0, Wide = 1 };
-
-std::int8_t classify(QChar c) {
-    QStringEncoder gbk("windows-936", QStringConverter::Flag::Stateless);
-    const QByteArray bytes = gbk.encode(QString(c));
-    return (!gbk.hasError() && bytes.size() == 2) ? Wide : Narrow;
-}
-
-} // namespace
-
-bool isWide(QChar c) {
-    // Asked per distinct character of a report, so each answer is kept.
-    static std::array<std::int8_t, 65536> cache = [] {
-        std::array<std::int8_t, 65536> a{};
-        a.fill(Unknown);
-        return a;
+int gbkLength(QChar c) {
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<std::uint8_t, 65536>>();
+        for (char32_t u = 0; u < 65536; ++u) {
+            if (QChar::isSurrogate(u)) {
+                (*t)[u] = 0;
+                continue;
+            }
+            // A fresh encoder each time: hasError() is sticky and resetState()
+            // leaves an ICU-backed encoder unusable in Qt 6.4.
+            QStringEncoder gbk("windows-936", QStringConverter::Flag::Stateless);
+            const QByteArray bytes = gbk.encode(QString(QChar(char16_t(u))));
+            (*t)[u] = gbk.hasError() ? 0 : std::uint8_t(bytes.size());
+        }
+        return t;
     }();
-    std::int8_t& entry = cache[c.unicode()];
-    if (entry == Unknown)
-        entry = classify(c);
-    return entry == Wide;
+    return (*table)[c.unicode()];
 }
 
 } // namespace code_page

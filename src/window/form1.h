@@ -162,10 +162,8 @@ class Form1 : public QMainWindow {
     Host& m_host;
     QWidget* m_client = nullptr;
     std::map<const QWidget*, TwipRect> m_twips;
-    bool m_closing = false;
     bool m_shownOnce = false;
-    // Set while a save run from the closing prompt is under way; tells whether it wrote.
-    bool m_lastSaveWritten = false;
+    // A document read from a UTF-8 file is written as UTF-8 again.
     bool m_keepUtf8 = false;
     bool m_utf8Bom = false;
 };

@@ -1,0 +1,67 @@
+// Times opening (read + decode + show) and saving 10 MB and 50 MB text files,
+// in GB18030 and in UTF-8, through the main window's File commands.
+#include "bench_text.h"
+#include "host/host.h"
+#include "host/text_box.h"
+#include "host/text_codec.h"
+#include "window/form1.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <tuple>
+
+namespace {
+
+class FileHost : public Host {
+  public:
+    QString next;
+    int msgBox(const QString& prompt, int, const QString&) override {
+        std::printf("message: %s\n", qPrintable(prompt));
+        return msgbox::Ok;
+    }
+    QString showFileDialog(const FileDialogRequest&) override { return next; }
+    bool shell(const QString&, int) override { return false; }
+    QString clipboardText() override { return {}; }
+    void setClipboardText(const QString&) override {}
+    void clearClipboard() override {}
+    QString programDirectory() override { return {}; }
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    FileHost host;
+    for (const qsizetype megabytes : {10, 50}) {
+        // This mix takes about 1.7 bytes a code unit in GB18030, 2.4 in UTF-8.
+        for (const auto& [name, encoding, bytesPerUnit] :
+             {std::tuple{"GB18030", text_codec::Encoding::Gbk, 1.7},
+              std::tuple{"UTF-8", text_codec::Encoding::Utf8, 2.42}}) {
+            const QString text = bench::makeText(qsizetype(double(megabytes) * 1e6 / bytesPerUnit));
+            const QString path = dir.filePath(QStringLiteral("bench.txt"));
+            QFile f(path);
+            if (!f.open(QIODevice::WriteOnly))
+                return 1;
+            const QByteArray bytes = text_codec::encode(text, encoding);
+            f.write(bytes);
+            f.close();
+
+            std::vector<double> open, save;
+            for (int i = 0; i < 3; ++i) {
+                Form1 form(host);
+                host.next = path;
+                open.push_back(bench::seconds([&] { form.MuOpen_Click(); }));
+                save.push_back(bench::seconds([&] { form.MuSave_Click(); }));
+                if (form.Text1->text().size() != text.size())
+                    std::printf("size mismatch\n");
+            }
+            std::printf("%-7s %6.1f MB  open median %6.3f s  save median %6.3f s\n", name,
+                        double(bytes.size()) / 1e6, bench::median(open), bench::median(save));
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,144 @@
+#include "host/text_codec.h"
+
+#include "host/code_page.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace text_codec {
+
+namespace {
+
+bool isAscii(const QByteArray& bytes) {
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString decodeGbk(const QByteArray& bytes, bool* invalid) {
+    // GB18030 reads every GBK sequence but the single bytes 0x80 (the euro sign
+    // in code page 936) and 0xFF; those are taken out at character boundaries.
+    QString out;
+    out.reserve(bytes.size());
+    bool bad = false;
+    auto decodeRun = [&](qsizetype from, qsizetype to) {
+        if (from >= to)
+            return;
+        QStringDecoder gb("GB18030", QStringConverter::Flag::Stateless);
+        out += gb.decode(QByteArrayView(bytes).sliced(from, to - from));
+        bad = bad || gb.hasError();
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype runStart = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+        } else if (b == 0x80 || b == 0xFF) {
+            decodeRun(runStart, i);
+            out += QChar(b == 0x80 ? char16_t(0x20AC) : char16_t(0xF8F5));
+            runStart = ++i;
+        } else {
+            const qsizetype length = (i + 1 < n && p[i + 1] >= 0x30 && p[i + 1] <= 0x39) ? 4 : 2;
+            if (i + length > n) {
+                // A sequence cut off by the end of the file: the decoder would
+                // keep it back silently.
+                decodeRun(runStart, i);
+                out += QChar(char16_t(0xFFFD));
+                bad = true;
+                runStart = n;
+                break;
+            }
+            i += length;
+        }
+    }
+    decodeRun(runStart, n);
+    if (invalid)
+        *invalid = bad;
+    return out;
+}
+
+Decoded decode(const QByteArray& bytes) {
+    Decoded d;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        d.text = utf8.decode(QByteArrayView(bytes).sliced(3));
+        d.encoding = Encoding::Utf8Bom;
+        d.invalidBytes = utf8.hasError();
+        return d;
+    }
+    if (!isAscii(bytes)) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) {
+            d.text = std::move(text);
+            d.encoding = Encoding::Utf8;
+            return d;
+        }
+    }
+    d.text = decodeGbk(bytes, &d.invalidBytes);
+    d.encoding = Encoding::Gbk;
+    return d;
+}
+
+QByteArray encodeGbk(const QString& text) {
+    {
+        QStringEncoder gbk("windows-936", QStringConverter::Flag::Stateless);
+        QByteArray bytes = gbk.encode(text);
+        if (!gbk.hasError())
+            return bytes;
+    }
+    // Some characters are not in GBK: write runs of GBK characters as GBK and
+    // each other character in GB18030.
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    QStringEncoder gbk("windows-936", QStringConverter::Flag::Stateless);
+    QStringEncoder gb18030("GB18030", QStringConverter::Flag::Stateless);
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        qsizetype j = i;
+        while (j < n && code_page::gbkLength(text[j]) != 0)
+            ++j;
+        if (j > i) {
+            out += gbk.encode(QStringView(text).sliced(i, j - i));
+            i = j;
+            continue;
+        }
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            out += gb18030.encode(QStringView(text).sliced(i, 2));
+            i += 2;
+        } else if (c.isSurrogate()) {
+            out += '?';
+            ++i;
+        } else {
+            out += gb18030.encode(QStringView(text).sliced(i, 1));
+            ++i;
+        }
+    }
+    return out;
+}
+
+QByteArray encode(const QString& text, Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Gbk:
+        return encodeGbk(text);
+    case Encoding::Utf8:
+    case Encoding::Utf8Bom: {
+        QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QByteArray bytes =
+            encoding == Encoding::Utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+        bytes += utf8.encode(text); // an unpaired surrogate becomes U+FFFD
+        return bytes;
+    }
+    }
+    return {};
+}
+
+} // namespace text_codec
