@@ -3,32 +3,40 @@
 namespace exact_text {
 
 QString render(const QString& exact, QChar blockBreak) {
-    QString view;
-    view.reserve(exact.size());
+    // The view is never longer than the exact text: fill it in place.
+    QString view(exact.size(), Qt::Uninitialized);
+    QChar* out = view.data();
+    const QChar* in = exact.constData();
     const qsizetype n = exact.size();
+    qsizetype k = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = exact[i];
-        switch (c.unicode()) {
+        const char16_t c = in[i].unicode();
+        if (c != u'\r' && c != u'\n' && c != 0x2029 && (c & 0xFFFE) != 0xFDD0) [[likely]] {
+            out[k++] = in[i];
+            continue;
+        }
+        switch (c) {
         case u'\r':
-            if (pairAt(exact, i)) {
-                view += blockBreak;
+            if (i + 1 < n && in[i + 1] == u'\n') {
+                out[k++] = blockBreak;
                 ++i;
             } else {
-                view += kLineMark;
+                out[k++] = kLineMark;
             }
             break;
         case u'\n':
         case 0x2029:
-            view += kLineMark;
+            out[k++] = kLineMark;
             break;
         case 0xFDD0:
         case 0xFDD1:
-            view += kReplacedMark;
+            out[k++] = kReplacedMark;
             break;
         default:
-            view += c;
+            out[k++] = in[i];
         }
     }
+    view.truncate(k);
     return view;
 }
 

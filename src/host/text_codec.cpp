@@ -16,6 +16,47 @@ bool isAscii(const QByteArray& bytes) {
     return true;
 }
 
+// Stops at the first byte that is not well-formed UTF-8, which for a GBK file
+// is almost always within its first few characters.
+bool isValidUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int length;
+        char32_t min;
+        if ((b & 0xE0) == 0xC0) {
+            length = 2;
+            min = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3;
+            min = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4;
+            min = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > n)
+            return false;
+        char32_t cp = b & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 } // namespace
 
 QString decodeGbk(const QByteArray& bytes, bool* invalid) {
@@ -72,14 +113,10 @@ Decoded decode(const QByteArray& bytes) {
         d.invalidBytes = utf8.hasError();
         return d;
     }
-    if (!isAscii(bytes)) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        QString text = utf8.decode(bytes);
-        if (!utf8.hasError()) {
-            d.text = std::move(text);
-            d.encoding = Encoding::Utf8;
-            return d;
-        }
+    if (!isAscii(bytes) && isValidUtf8(bytes)) {
+        d.text = QString::fromUtf8(bytes);
+        d.encoding = Encoding::Utf8;
+        return d;
     }
     d.text = decodeGbk(bytes, &d.invalidBytes);
     d.encoding = Encoding::Gbk;
