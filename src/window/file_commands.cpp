@@ -46,6 +46,10 @@ QString Form1::ShowFileDialog(bool openMode, const QString& dialogTitle, const Q
     return m_host.showFileDialog(request);
 }
 
+QString Form1::askSavePath() {
+    return ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(), InputFileName);
+}
+
 int Form1::askToSaveChanges() {
     const QString name = InputFileName.isEmpty() ? document_title::kUntitled : InputFileName;
     return m_host.msgBox(QStringLiteral("文件 ") + name + QStringLiteral(" 的文字已经改变") +
@@ -71,16 +75,18 @@ bool Form1::writeBox(const QString& path, const QString& text) {
     return true;
 }
 
+bool Form1::mayDiscardInput() {
+    if (!InputChanged)
+        return true;
+    const int answer = askToSaveChanges();
+    if (answer == msgbox::Yes)
+        MuSave_Click(); // and the command ends: the user chooses it again
+    return answer == msgbox::No;
+}
+
 void Form1::MuOpen_Click() {
-    if (InputChanged) {
-        const int answer = askToSaveChanges();
-        if (answer == msgbox::Yes) {
-            MuSave_Click();
-            return;
-        }
-        if (answer != msgbox::No)
-            return;
-    }
+    if (!mayDiscardInput())
+        return;
     const QString path =
         ShowFileDialog(true, QString(), kOpenFilter, 1, kOpenFlags, QString(), InputFileName);
     if (!isChosen(path))
@@ -133,8 +139,7 @@ void Form1::MuSave2_Click() {
 }
 
 void Form1::MuSaveAs_Click() {
-    const QString path =
-        ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(), InputFileName);
+    const QString path = askSavePath();
     if (!isChosen(path))
         return;
     if (!writeBox(path, documentText(Text1, QStringLiteral("输入:"))))
@@ -146,8 +151,7 @@ void Form1::MuSaveAs_Click() {
 }
 
 void Form1::MuSaveAs2_Click() {
-    const QString path =
-        ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(), InputFileName);
+    const QString path = askSavePath();
     if (!isChosen(path))
         return;
     if (!writeBox(path, documentText(Text2, QStringLiteral("输出:"))))
@@ -156,15 +160,8 @@ void Form1::MuSaveAs2_Click() {
 }
 
 void Form1::MuNew_Click() {
-    if (InputChanged) {
-        const int answer = askToSaveChanges();
-        if (answer == msgbox::Yes) {
-            MuSave_Click();
-            return;
-        }
-        if (answer != msgbox::No)
-            return;
-    }
+    if (!mayDiscardInput())
+        return;
     setWindowTitle(document_title::caption(QString()));
     Text1->setText(QString());
     InputChanged = false;

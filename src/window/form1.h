@@ -156,6 +156,9 @@ class Form1 : public QMainWindow {
     // File commands.
     bool writeBox(const QString& path, const QString& text);
     int askToSaveChanges();
+    // The unsaved-change prompt before the input is discarded; true to go on.
+    bool mayDiscardInput();
+    QString askSavePath();
     void reportFileError(int number, const QString& description);
 
     std::unique_ptr<Host> m_ownedHost;
