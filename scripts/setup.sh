@@ -15,7 +15,7 @@ if ((${#missing[@]})); then
     sudo_cmd=()
     [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
 fi
 
 build_type="${1:-Release}"

@@ -391,10 +391,12 @@ void Form1::Text1_Change() {
     const bool italic = Text1->fontItalic();
     const QString text = Text1->text();
     if ((text == kInputPlaceholder && italic) || text.isEmpty()) {
-        for (auto* a : {MuFind})
-            a->setEnabled(false);
-        for (auto* b : {Command1, Command2, Command3, Command5, Command6})
-            b->setEnabled(false);
+        MuFind->setEnabled(false);
+        Command1->setEnabled(false);
+        Command2->setEnabled(false);
+        Command3->setEnabled(false);
+        Command5->setEnabled(false);
+        Command6->setEnabled(false);
         MuCalc->setEnabled(false);
         return;
     }
