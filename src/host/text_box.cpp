@@ -2,6 +2,7 @@
 
 #include "host/exact_text.h"
 
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -18,9 +19,6 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(true);
     setUndoRedoEnabled(false); // undo works on the exact text, see undoEdit()
-    // A move-drop inside the box arrives as one merged document change that
-    // cannot be told apart from typing; dropping is therefore not offered.
-    setAcceptDrops(false);
     connect(document(), &QTextDocument::contentsChange, this, &TextBox::onContentsChange);
 }
 
@@ -336,4 +334,32 @@ void TextBox::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly() || !source->hasText())
         return;
     replaceExact(selStart(), selLength(), exact_text::normalizeLineBreaks(source->text()), true);
+}
+
+// Drops are done on the exact text: the document's own drop merges the removal
+// and the insertion of a move into one change that cannot be told from typing.
+void TextBox::dropEvent(QDropEvent* event) {
+    if (isReadOnly() || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
+    QString text = exact_text::normalizeLineBreaks(event->mimeData()->text());
+    if (event->source() == this || event->source() == viewport()) {
+        const qsizetype start = selStart();
+        const qsizetype length = selLength();
+        if (at >= start && at <= start + length) {
+            event->acceptProposedAction();
+            return; // dropped onto itself
+        }
+        text = m_text.mid(start, length);
+        if (event->dropAction() == Qt::MoveAction) {
+            replaceExact(start, length, QString(), true);
+            if (at > start)
+                at -= length;
+        }
+    }
+    replaceExact(at, 0, text, true);
+    setViewSelection(at, at + text.size());
+    event->acceptProposedAction();
 }

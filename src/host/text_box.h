@@ -54,6 +54,7 @@ class TextBox : public QPlainTextEdit {
     bool canInsertFromMimeData(const QMimeData* source) const override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     struct Edit {

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -203,6 +205,27 @@ class TstTextBox : public QObject {
         box.setSelStart(0);
         box.paste();
         QCOMPARE(box.text(), QStringLiteral("1\r\n2\r\n3\r\n4p\r\nq\nr"));
+    }
+
+    void dropInsertsLines() {
+        TextBox box;
+        box.resize(300, 200);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.setText(QStringLiteral("ab\rc"));
+        QMimeData data;
+        data.setText(QStringLiteral("x\ny"));
+        // Dropped at the very start of the text (top-left of the view).
+        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box.viewport(), &enter);
+        QDragMoveEvent move(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box.viewport(), &move);
+        QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QSignalSpy spy(&box, &TextBox::changed);
+        QApplication::sendEvent(box.viewport(), &drop);
+        QCOMPARE(box.text(), QStringLiteral("x\r\nyab\rc"));
+        QCOMPARE(box.selText(), QStringLiteral("x\r\ny"));
+        QCOMPARE(spy.count(), 1);
     }
 
     void keyPressFilterDropsKeys() {
