@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 
 namespace {
@@ -245,6 +246,9 @@ void Form1::connectHandlers() {
     connect(Check4, &QCheckBox::stateChanged, this, &Form1::Check4_Click);
     connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
     new KeyPressFilter(Text3, [this](int& keyAscii) { Text3_KeyPress(keyAscii); });
+    // What the key filter keeps out must not come in by pasting either.
+    Text3->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]*")), Text3));
 
     connect(MuOpen, &QAction::triggered, this, &Form1::MuOpen_Click);
     connect(MuSave, &QAction::triggered, this, &Form1::MuSave_Click);

@@ -3,7 +3,9 @@
 #include "window/form1.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -150,6 +152,13 @@ class TstCountCommand : public QObject {
         QCOMPARE(form->Text3->text(), QStringLiteral("1 "));
         QTest::sendKeyEvent(QTest::Click, form->Text3, Qt::Key_unknown, QStringLiteral("五"), {});
         QCOMPARE(form->Text3->text(), QStringLiteral("1 "));
+        // Pasting cannot bring in what typing cannot.
+        QGuiApplication::clipboard()->setText(QStringLiteral("3a"));
+        form->Text3->paste();
+        QCOMPARE(form->Text3->text(), QStringLiteral("1 "));
+        QGuiApplication::clipboard()->setText(QStringLiteral("34 5"));
+        form->Text3->paste();
+        QCOMPARE(form->Text3->text(), QStringLiteral("1 34 5"));
         QVERIFY(form->NumberTrue2('0', form->Text3));
         QVERIFY(form->NumberTrue2('9', form->Text3));
         QVERIFY(!form->NumberTrue2('/', form->Text3));
