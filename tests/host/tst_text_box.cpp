@@ -5,8 +5,10 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 
 class TstTextBox : public QObject {
     Q_OBJECT
@@ -248,6 +250,79 @@ class TstTextBox : public QObject {
         box.setText(QStringLiteral("r"));
         QTest::keyClicks(&box, QStringLiteral("zz"));
         QCOMPARE(box.text(), QStringLiteral("r"));
+    }
+
+    // Random edits, by program and by keyboard, against a plain string model.
+    void randomEditsKeepTheTextExact() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        QRandomGenerator rng(1234);
+        const QStringList pieces = {QStringLiteral("a"),      QStringLiteral("\r"),
+                                    QStringLiteral("\n"),     QStringLiteral("\r\n"),
+                                    QStringLiteral("中"),     QStringLiteral("\u2029"),
+                                    QStringLiteral("\u2028"), QStringLiteral("b\rc")};
+        QString model = QStringLiteral("x\r\ny\rz\n");
+        box.setText(model);
+        // A caret cannot stand between CR and LF; it goes before the pair.
+        auto round = [&](qsizetype k) {
+            return (k > 0 && exact_text::pairAt(model, k - 1)) ? k - 1 : k;
+        };
+        for (int step = 0; step < 1500; ++step) {
+            const qsizetype k = rng.bounded(int(model.size()) + 2);
+            const qsizetype l = rng.bounded(4);
+            box.setSelStart(int(k));
+            box.setSelLength(int(l));
+            const qsizetype s = round(std::min(k, model.size()));
+            const qsizetype e = round(std::min(s + l, model.size()));
+            QCOMPARE(box.selStart(), int(s));
+            QCOMPARE(box.selLength(), int(e - s));
+            switch (rng.bounded(6)) {
+            case 0: {
+                QString t;
+                for (int i = int(rng.bounded(3)); i > 0; --i)
+                    t += pieces[rng.bounded(int(pieces.size()))];
+                box.setSelText(t);
+                model.replace(s, e - s, t);
+                break;
+            }
+            case 1:
+                QTest::keyClick(&box, Qt::Key_A);
+                model.replace(s, e - s, QStringLiteral("a"));
+                break;
+            case 2:
+                QTest::keyClick(&box, Qt::Key_Return);
+                model.replace(s, e - s, QStringLiteral("\r\n"));
+                break;
+            case 3:
+                QTest::keyClick(&box, Qt::Key_Backspace);
+                if (s != e)
+                    model.remove(s, e - s);
+                else if (s >= 2 && exact_text::pairAt(model, s - 2))
+                    model.remove(s - 2, 2);
+                else if (s >= 1)
+                    model.remove(s - 1, 1);
+                break;
+            case 4:
+                QTest::keyClick(&box, Qt::Key_Delete);
+                if (s != e)
+                    model.remove(s, e - s);
+                else if (exact_text::pairAt(model, s))
+                    model.remove(s, 2);
+                else if (s < model.size())
+                    model.remove(s, 1);
+                break;
+            default:
+                typeText(&box, QStringLiteral("字"));
+                model.replace(s, e - s, QStringLiteral("字"));
+                break;
+            }
+            QCOMPARE(box.text(), model);
+            QCOMPARE(box.document()->toRawText(),
+                     exact_text::render(model, exact_text::kBlockBreak));
+            if (model.size() > 60)
+                box.setText(model = model.left(20));
+        }
     }
 
     void hugeTextRoundTrips() {
