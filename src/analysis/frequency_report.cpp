@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,33 +54,77 @@ void sortEntries(std::vector<Entry>& entries, Order order) {
                          [](const Entry& a, const Entry& b) { return a.count < b.count; });
 }
 
-QString frequencyText(std::uint64_t n, std::uint64_t total) {
+std::uint64_t frequencyTenths(std::uint64_t n, std::uint64_t total) {
     const double f = double(n) / double(total) * 100.0;
-    // The decimal text of the double, 15 significant digits: d.dddddddddddddde±x.
+    // The 15-digit decimal text of f differs from f by far less than 1e-9
+    // tenths, so away from a half the double itself decides the rounding.
+    const double y = f * 10.0;
+    const double whole = std::floor(y);
+    const double fraction = y - whole;
+    if (std::fabs(fraction - 0.5) > 1e-7)
+        return std::uint64_t(whole) + (fraction > 0.5 ? 1 : 0);
+
+    // Near a half: round the decimal text, d.dddddddddddddde±x, half away from zero.
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.14e", f);
     char digits[15];
     int k = 0;
-    for (const char* s = buf; *s && *s != 'e'; ++s)
-        if (*s >= '0' && *s <= '9')
-            digits[k++] = *s;
+    for (const char* c = buf; *c && *c != 'e' && k < 15; ++c)
+        if (*c >= '0' && *c <= '9')
+            digits[k++] = *c;
     const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
-    // Keep the digits down to the tenths, round half away from zero on the next one.
-    const int kept = exponent + 2;
+    const int kept = exponent + 2; // digits down to the tenths
+    if (kept < 0 || kept > 15)
+        return 0;
     std::uint64_t tenths = 0;
-    if (kept >= 0 && kept <= 15) {
-        for (int i = 0; i < kept; ++i)
-            tenths = tenths * 10 + std::uint64_t(digits[i] - '0');
-        if (kept < 15 && digits[kept] >= '5')
-            ++tenths;
-    } else if (kept > 15) {
-        tenths = 0; // cannot happen: f is at most 100
-    }
-    QString text = QString::number(tenths / 10);
-    if (text.size() < 2)
-        text.prepend(u'0');
-    text += u'.';
-    text += QChar(u'0' + char16_t(tenths % 10));
+    for (int i = 0; i < kept; ++i)
+        tenths = tenths * 10 + std::uint64_t(digits[i] - '0');
+    if (kept < 15 && digits[kept] >= '5')
+        ++tenths;
+    return tenths;
+}
+
+namespace {
+
+void appendFrequency(QString& out, std::uint64_t tenths) {
+    const std::uint64_t whole = tenths / 10;
+    if (whole < 10)
+        out += u'0';
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, whole).ptr;
+    out += QLatin1StringView(buf, end - buf);
+    out += u'.';
+    out += QChar(char16_t(u'0' + tenths % 10));
+}
+
+void appendNumber(QString& out, std::uint64_t n) {
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, n).ptr;
+    out += QLatin1StringView(buf, end - buf);
+}
+
+bool hasCodeLabel(char16_t unit) {
+    return unit == 10 || unit == 13 || unit == 32 || unit == 9;
+}
+
+void appendLabel(QString& out, char16_t unit) {
+    if (hasCodeLabel(unit))
+        out += label(unit);
+    else
+        out += QChar(unit);
+}
+
+void appendWidenedLabel(QString& out, char16_t unit) {
+    appendLabel(out, unit);
+    if (!hasCodeLabel(unit))
+        out += code_page::isWide(QChar(unit)) ? QLatin1StringView(" ") : QLatin1StringView("  ");
+}
+
+} // namespace
+
+QString frequencyText(std::uint64_t n, std::uint64_t total) {
+    QString text;
+    appendFrequency(text, frequencyTenths(n, total));
     return text;
 }
 
@@ -102,10 +148,9 @@ QString label(char16_t unit) {
 }
 
 QString widenedLabel(char16_t unit) {
-    if (unit == 10 || unit == 13 || unit == 32 || unit == 9)
-        return label(unit);
-    return label(unit) +
-           (code_page::isWide(QChar(unit)) ? QStringLiteral(" ") : QStringLiteral("  "));
+    QString out;
+    appendWidenedLabel(out, unit);
+    return out;
 }
 
 QString report(QStringView text, Order order) {
@@ -115,27 +160,29 @@ QString report(QStringView text, Order order) {
 
     static const QString kCountLiteral = QStringLiteral(" 出现的次数为:");
     static const QString kFrequencyLiteral = QStringLiteral("出现频率为:");
-    static const QString kLineBreak = QStringLiteral("\r\n");
+    static const QString kStars(100, u'*');
+    constexpr QLatin1StringView kLineBreak("\r\n");
 
-    std::vector<QString> frequencies;
-    frequencies.reserve(entries.size());
+    std::vector<std::uint64_t> tenths;
+    tenths.reserve(entries.size());
     for (const Entry& e : entries)
-        frequencies.push_back(frequencyText(e.count, total));
+        tenths.push_back(frequencyTenths(e.count, total));
 
     QString out;
-    out.reserve(qsizetype(entries.size()) * 48 + 256);
+    out.reserve(qsizetype(entries.size()) * 40 + 256);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        out += label(entries[i].unit);
+        appendLabel(out, entries[i].unit);
         out += kCountLiteral;
-        out += QString::number(entries[i].count);
+        appendNumber(out, entries[i].count);
         out += kFrequencyLiteral;
-        out += frequencies[i];
+        appendFrequency(out, tenths[i]);
         out += kLineBreak;
     }
     out += kLineBreak;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        out += widenedLabel(entries[i].unit);
-        out += QString(starCount(frequencies[i]), u'*');
+        appendWidenedLabel(out, entries[i].unit);
+        // One star per whole percent of the figure as shown.
+        out += QStringView(kStars).first(qsizetype(tenths[i] / 10));
         out += kLineBreak;
     }
     return out;

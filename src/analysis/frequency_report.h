@@ -26,6 +26,10 @@ std::vector<Entry> tally(QStringView text);
 // Stable: equal counts keep their order of first appearance.
 void sortEntries(std::vector<Entry>& entries, Order order);
 
+// n / N * 100 in tenths, rounded half away from zero from its
+// 15-significant-digit decimal text (what the report shows, times ten).
+std::uint64_t frequencyTenths(std::uint64_t n, std::uint64_t total);
+
 // n / N * 100 as "00.0": at least two integer digits, one decimal, rounded half
 // away from zero from its 15-significant-digit decimal text.
 QString frequencyText(std::uint64_t n, std::uint64_t total);

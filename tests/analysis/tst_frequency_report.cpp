@@ -154,6 +154,33 @@ class TstFrequencyReport : public QObject {
         QCOMPARE(frequency::starCount(text), stars);
     }
 
+    // Every n of N up to 800, against the rule done on decimal text alone.
+    void frequencyTextMatchesDecimalRounding() {
+        auto reference = [](int n, int total) {
+            const QString digits = QString::number(double(n) / double(total) * 100.0, 'g', 15);
+            if (digits.contains(u'e'))
+                return QStringLiteral("00.0"); // below 1e-4
+            const qsizetype point = digits.indexOf(u'.');
+            const QString whole = point < 0 ? digits : digits.left(point);
+            const QString fraction =
+                (point < 0 ? QString() : digits.mid(point + 1)) + QStringLiteral("00");
+            qint64 tenths = whole.toLongLong() * 10 + fraction[0].digitValue();
+            if (fraction[1].digitValue() >= 5)
+                ++tenths;
+            return QStringLiteral("%1.%2")
+                .arg(tenths / 10, 2, 10, QLatin1Char('0'))
+                .arg(tenths % 10);
+        };
+        for (int total = 1; total <= 800; ++total)
+            for (int n = 1; n <= total; ++n)
+                if (frequency::frequencyText(n, total) != reference(n, total))
+                    QFAIL(qPrintable(
+                        QStringLiteral("%1 of %2: %3, expected %4")
+                            .arg(n)
+                            .arg(total)
+                            .arg(frequency::frequencyText(n, total), reference(n, total))));
+    }
+
     void labels_data() {
         QTest::addColumn<int>("unit");
         QTest::addColumn<QString>("widened");
