@@ -16,31 +16,56 @@
 namespace frequency {
 
 std::vector<Entry> tally(QStringView text) {
-    // 32-bit counters keep the table small (256 KiB); the text is counted in
-    // slices short enough that none of them can overflow.
-    auto counts = std::make_unique<std::array<std::uint32_t, 65536>>();
-    counts->fill(0);
-    std::bitset<65536> listed;
-    std::vector<Entry> entries;
-    const char16_t* p = text.utf16();
-    qsizetype left = text.size();
+    // Two interleaved 32-bit tables (512 KiB in all) let runs of the same
+    // character count without waiting on each other. Texts longer than a slice
+    // are folded into 64-bit totals slice by slice, so nothing can overflow.
+    using Table = std::array<std::uint32_t, 65536>;
+    const auto tables = std::make_unique<std::array<Table, 2>>(); // zeroed
+    std::uint32_t* even = (*tables)[0].data();
+    std::uint32_t* odd = (*tables)[1].data();
+    std::unique_ptr<std::array<std::uint64_t, 65536>> totals;
     constexpr qsizetype kSlice = std::numeric_limits<std::uint32_t>::max();
-    std::uint32_t* c = counts->data();
-    while (left > 0) {
-        const qsizetype n = std::min(left, kSlice);
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t u = p[i];
-            if (c[u]++ == 0 && !listed[u]) [[unlikely]] {
-                listed[u] = true;
-                entries.push_back({u, 0});
+
+    const char16_t* const begin = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype from = 0; from < size; from += kSlice) {
+        const char16_t* p = begin + from;
+        const qsizetype n = std::min(size - from, kSlice);
+        qsizetype i = 0;
+        for (; i + 4 <= n; i += 4) {
+            ++even[p[i]];
+            ++odd[p[i + 1]];
+            ++even[p[i + 2]];
+            ++odd[p[i + 3]];
+        }
+        for (; i < n; ++i)
+            ++even[p[i]];
+        if (size > kSlice) {
+            if (!totals)
+                totals = std::make_unique<std::array<std::uint64_t, 65536>>();
+            for (std::size_t u = 0; u < 65536; ++u) {
+                (*totals)[u] += std::uint64_t(even[u]) + odd[u];
+                even[u] = odd[u] = 0;
             }
         }
-        for (Entry& e : entries) {
-            e.count += c[e.unit];
-            c[e.unit] = 0;
+    }
+    auto countOf = [&](char16_t u) {
+        return totals ? (*totals)[u] : std::uint64_t(even[u]) + odd[u];
+    };
+
+    std::size_t distinct = 0;
+    for (std::size_t u = 0; u < 65536; ++u)
+        distinct += countOf(char16_t(u)) != 0;
+    // First appearances: scan only until every distinct unit has been met.
+    std::vector<Entry> entries;
+    entries.reserve(distinct);
+    std::bitset<65536> seen;
+    for (qsizetype i = 0; i < size && entries.size() < distinct; ++i) {
+        const char16_t u = begin[i];
+        if (!seen[u]) [[unlikely]] {
+            seen[u] = true;
+            entries.push_back({u, countOf(u)});
         }
-        p += n;
-        left -= n;
     }
     return entries;
 }
