@@ -260,7 +260,7 @@ class TstFrequencyReport : public QObject {
         QVERIFY(report.endsWith(kCrLf + bar("b  ", 0)));
     }
 
-    void randomTextsMatchTheOriginalAlgorithm() {
+    void randomTextsMatchTheReferenceTally() {
         QRandomGenerator rng(20261206);
         const QString alphabet = QStringLiteral("aAbB \t\r\n中文\uFF01\u3000x");
         for (int round = 0; round < 400; ++round) {
@@ -274,7 +274,7 @@ class TstFrequencyReport : public QObject {
         }
     }
 
-    void randomPreparationMatchesTheOriginalPasses() {
+    void randomPreparationMatchesTheReferencePasses() {
         QRandomGenerator rng(7);
         const QString alphabet = QStringLiteral("aAbB \r\n,;-中");
         const QStringList separators = {
