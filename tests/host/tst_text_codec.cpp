@@ -1,6 +1,5 @@
 #include "host/file_dialog.h"
 #include "host/text_codec.h"
-#include "window/text_file.h"
 
 #include <QTest>
 
@@ -77,38 +76,6 @@ class TstTextCodec : public QObject {
                  QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD"));
         QCOMPARE(text_codec::encode(QStringLiteral("中"), Encoding::Utf8),
                  QByteArray("\xE4\xB8\xAD"));
-    }
-
-    void fileFormat_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("written");
-        QTest::newRow("crlf") << QStringLiteral("a\r\nb\r\n") << QStringLiteral("a\r\nb")
-                              << QStringLiteral("a\r\nb\r\n");
-        QTest::newRow("lone lf") << QStringLiteral("a\nb") << QStringLiteral("a\nb")
-                                 << QStringLiteral("a\nb\r\n");
-        QTest::newRow("lone cr") << QStringLiteral("a\rb\r") << QStringLiteral("a\r\nb")
-                                 << QStringLiteral("a\r\nb\r\n");
-        QTest::newRow("empty") << QString() << QString() << QStringLiteral("\r\n");
-        QTest::newRow("one line break")
-            << QStringLiteral("\r\n") << QString() << QStringLiteral("\r\n");
-        QTest::newRow("two trailing breaks")
-            << QStringLiteral("a\r\n\r\n") << QStringLiteral("a\r\n")
-            << QStringLiteral("a\r\n\r\n");
-        QTest::newRow("cr before crlf")
-            << QStringLiteral("a\r\r\n") << QStringLiteral("a\r\n") << QStringLiteral("a\r\n\r\n");
-        QTest::newRow("lf then cr")
-            << QStringLiteral("\n\r") << QStringLiteral("\n") << QStringLiteral("\n\r\n");
-    }
-
-    void fileFormat() {
-        QFETCH(QString, file);
-        QFETCH(QString, box);
-        QFETCH(QString, written);
-        QCOMPARE(text_file::textFromFile(file), box);
-        QCOMPARE(text_file::fileFromText(box), written);
-        // Without lone CRs, a second round changes nothing.
-        QCOMPARE(text_file::fileFromText(text_file::textFromFile(written)), written);
     }
 
     void dialogFilters() {

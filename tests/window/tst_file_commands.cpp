@@ -69,12 +69,16 @@ class TstFileCommands : public QObject {
                               << QByteArray("a\r\nb\r\n");
         QTest::newRow("lone lf") << QByteArray("a\nb") << QStringLiteral("a\nb")
                                  << QByteArray("a\nb\r\n");
-        QTest::newRow("lone cr") << QByteArray("a\rb") << QStringLiteral("a\r\nb")
+        QTest::newRow("lone cr") << QByteArray("a\rb\r") << QStringLiteral("a\r\nb")
                                  << QByteArray("a\r\nb\r\n");
         QTest::newRow("empty") << QByteArray() << QString() << QByteArray("\r\n");
         QTest::newRow("one line break") << QByteArray("\r\n") << QString() << QByteArray("\r\n");
         QTest::newRow("two trailing breaks")
             << QByteArray("x\r\n\r\n") << QStringLiteral("x\r\n") << QByteArray("x\r\n\r\n");
+        QTest::newRow("cr before crlf")
+            << QByteArray("a\r\r\n") << QStringLiteral("a\r\n") << QByteArray("a\r\n\r\n");
+        QTest::newRow("lf then cr")
+            << QByteArray("\n\r") << QStringLiteral("\n") << QByteArray("\n\r\n");
         QTest::newRow("gbk") << QByteArray("\xD6\xD0\xCE\xC4\r\n") << QStringLiteral("中文")
                              << QByteArray("\xD6\xD0\xCE\xC4\r\n");
         QTest::newRow("gb18030 four bytes")
@@ -101,6 +105,10 @@ class TstFileCommands : public QObject {
         QCOMPARE(form->windowTitle(), QStringLiteral("in.txt - Quillet"));
         QCOMPARE(form->Command6->isEnabled(), !box.isEmpty());
         QVERIFY(host.messages.isEmpty());
+        form->MuSave_Click();
+        QCOMPARE(readBytes(p), saved);
+        // Without lone CRs, reading and writing again changes nothing.
+        open(p);
         form->MuSave_Click();
         QCOMPARE(readBytes(p), saved);
         // The output box is written in the document's encoding too.
