@@ -5,7 +5,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh" Release
 
 export QT_QPA_PLATFORM=offscreen
-export QTEST_FUNCTION_TIMEOUT=60000
+export QTEST_FUNCTION_TIMEOUT=20000
 XDG_RUNTIME_DIR="$(mktemp -d)"
 export XDG_RUNTIME_DIR
 chmod 700 "$XDG_RUNTIME_DIR"
