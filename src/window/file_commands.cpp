@@ -6,6 +6,7 @@
 #include "host/text_codec.h"
 #include "window/document_title.h"
 #include "window/form1.h"
+#include "window/placeholders.h"
 #include "window/text_file.h"
 
 namespace {
@@ -122,7 +123,7 @@ void Form1::MuSave_Click() {
     }
     if (!isChosen(InputFileName))
         return;
-    if (!writeBox(InputFileName, documentText(Text1, QStringLiteral("输入:"))))
+    if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput)))
         return;
     InputChanged = false;
     setWindowTitle(withoutChangeMark(windowTitle()));
@@ -135,17 +136,16 @@ void Form1::MuSave2_Click() {
     }
     if (!isChosen(OutputFileName))
         return;
-    writeBox(OutputFileName, documentText(Text2, QStringLiteral("输出:")));
+    writeBox(OutputFileName, documentText(Text2, placeholders::kOutput));
 }
 
 void Form1::MuSaveAs_Click() {
     const QString path = askSavePath();
     if (!isChosen(path))
         return;
-    if (!writeBox(path, documentText(Text1, QStringLiteral("输入:"))))
+    if (!writeBox(path, documentText(Text1, placeholders::kInput)))
         return;
     InputFileName = path;
-    setWindowTitle(withoutChangeMark(windowTitle()));
     setWindowTitle(document_title::caption(InputFileName));
     InputChanged = false;
 }
@@ -154,7 +154,7 @@ void Form1::MuSaveAs2_Click() {
     const QString path = askSavePath();
     if (!isChosen(path))
         return;
-    if (!writeBox(path, documentText(Text2, QStringLiteral("输出:"))))
+    if (!writeBox(path, documentText(Text2, placeholders::kOutput)))
         return;
     OutputFileName = path;
 }

@@ -7,6 +7,7 @@
 #include "window/app_icon.h"
 #include "window/combo_presets.h"
 #include "window/document_title.h"
+#include "window/placeholders.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,8 +25,8 @@
 
 namespace {
 
-const QString kInputPlaceholder = QStringLiteral("输入:");
-const QString kOutputPlaceholder = QStringLiteral("输出:");
+using placeholders::kInput;
+using placeholders::kOutput;
 
 constexpr float kClientWidth = 8595;
 constexpr float kClientHeight = 4545;
@@ -261,7 +262,7 @@ void Form1::connectHandlers() {
 
 void Form1::Form_Load() {
     Text2->setFontItalic(true);
-    Text2->setText(kOutputPlaceholder);
+    Text2->setText(kOutput);
     setWindowTitle(document_title::caption(QString()));
     InputChanged = false;
     Combo1->addItem(combo_presets::asciiSigns());
@@ -366,7 +367,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 // ---- Placeholders and the input box's change handling ---------------------
 
 void Form1::Text1_GotFocus() {
-    if (Text1->text() == kInputPlaceholder && Text1->fontItalic()) {
+    if (Text1->text() == kInput && Text1->fontItalic()) {
         Text1->setText(QString());
         Text1->setFontItalic(false);
     }
@@ -375,7 +376,7 @@ void Form1::Text1_GotFocus() {
 void Form1::Text1_LostFocus() {
     if (Text1->text().isEmpty()) {
         Text1->setFontItalic(true);
-        Text1->setText(kInputPlaceholder);
+        Text1->setText(kInput);
     }
 }
 
@@ -387,14 +388,14 @@ void Form1::Text2_GotFocus() {
 void Form1::Text2_LostFocus() {
     if (Text2->text().isEmpty()) {
         Text2->setFontItalic(true);
-        Text2->setText(kOutputPlaceholder);
+        Text2->setText(kOutput);
     }
 }
 
 void Form1::Text1_Change() {
     const bool italic = Text1->fontItalic();
     const QString text = Text1->text();
-    if ((text == kInputPlaceholder && italic) || text.isEmpty()) {
+    if ((text == kInput && italic) || text.isEmpty()) {
         MuFind->setEnabled(false);
         Command1->setEnabled(false);
         Command2->setEnabled(false);
