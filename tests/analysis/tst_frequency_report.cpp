@@ -249,17 +249,6 @@ class TstFrequencyReport : public QObject {
         QCOMPARE(frequency::report(text, Order(order)), expected);
     }
 
-    void rareCharacterInALongText() {
-        const QString text = QString(79, u'a') + u'b';
-        const QString shortReport = frequency::report(text, Order::FirstAppearance);
-        QVERIFY(shortReport.contains(figures("b", 1, "01.3")));
-        QVERIFY(shortReport.endsWith(bar("b  ", 1)));
-        const QString longer = QString(29999, u'a') + u'b';
-        const QString report = frequency::report(longer, Order::FirstAppearance);
-        QVERIFY(report.contains(figures("b", 1, "00.0")));
-        QVERIFY(report.endsWith(kCrLf + bar("b  ", 0)));
-    }
-
     void randomTextsMatchTheReferenceTally() {
         QRandomGenerator rng(20261206);
         const QString alphabet = QStringLiteral("aAbB \t\r\n中文\uFF01\u3000x");
@@ -386,15 +375,6 @@ class TstFrequencyReport : public QObject {
         const QString text(10'000'000, u'好');
         QCOMPARE(frequency::report(text, Order::ByCountAscending),
                  figures("好", 10'000'000, "100.0") + kCrLf + bar("好 ", 100));
-    }
-
-    void ignoringEverything() {
-        preparation::Options o;
-        o.removeListed = true;
-        o.ignoreList = QStringLiteral("a b");
-        QCOMPARE(frequency::report(preparation::prepare(QStringLiteral("aB b\r\nA"), o),
-                                   Order::FirstAppearance),
-                 kCrLf);
     }
 
     void hugeIgnoreList() {

@@ -242,17 +242,6 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), QStringLiteral("ab"));
     }
 
-    void readOnlyBoxIgnoresTyping() {
-        TextBox box;
-        box.setReadOnly(true);
-        box.show();
-        box.setFocus();
-        box.setText(QStringLiteral("r"));
-        QTest::keyClicks(&box, QStringLiteral("zz"));
-        QCOMPARE(box.text(), QStringLiteral("r"));
-    }
-
-    // Random edits, by program and by keyboard, against a plain string model.
     void randomEditsKeepTheTextExact() {
         TextBox box;
         box.show();
