@@ -1,5 +1,7 @@
 #include "analysis/text_preparation.h"
 
+#include "analysis/substring_search.h"
+
 #include <QStringList>
 #include <QStringMatcher>
 #include <bitset>
@@ -85,12 +87,7 @@ QString prepare(QString text, const Options& options) {
 qsizetype countOccurrences(const QString& text, const QString& pattern) {
     if (pattern.isEmpty())
         return 0;
-    const QStringMatcher matcher(pattern, Qt::CaseSensitive);
-    qsizetype n = 0;
-    for (qsizetype at = matcher.indexIn(text, 0); at >= 0;
-         at = matcher.indexIn(text, at + pattern.size()))
-        ++n;
-    return n;
+    return search::Matcher(pattern).countIn(text);
 }
 
 } // namespace preparation

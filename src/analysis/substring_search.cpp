@@ -1,0 +1,93 @@
+#include "analysis/substring_search.h"
+
+#include <QChar>
+
+namespace search {
+
+namespace {
+
+// border[i] = length of the longest proper border of p[0..i].
+template <typename At> std::vector<qsizetype> borders(qsizetype m, At at) {
+    std::vector<qsizetype> border(size_t(m), 0);
+    qsizetype k = 0;
+    for (qsizetype i = 1; i < m; ++i) {
+        while (k > 0 && at(i) != at(k))
+            k = border[size_t(k - 1)];
+        if (at(i) == at(k))
+            ++k;
+        border[size_t(i)] = k;
+    }
+    return border;
+}
+
+} // namespace
+
+Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs) : m_cs(cs) {
+    m_pattern.reserve(size_t(pattern.size()));
+    for (const QChar c : pattern)
+        m_pattern.push_back(unit(c.unicode()));
+    const auto m = qsizetype(m_pattern.size());
+    m_border = borders(m, [this](qsizetype i) { return m_pattern[size_t(i)]; });
+    m_reversedBorder = borders(m, [this, m](qsizetype i) { return m_pattern[size_t(m - 1 - i)]; });
+}
+
+char16_t Matcher::unit(char16_t c) const {
+    return m_cs == Qt::CaseSensitive ? c : QChar::toCaseFolded(c);
+}
+
+qsizetype Matcher::indexIn(QStringView text, qsizetype from) const {
+    const auto m = qsizetype(m_pattern.size());
+    if (m == 0 || from < 0)
+        return -1;
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    const char16_t first = m_pattern[0];
+    qsizetype k = 0;
+    for (qsizetype i = from; i < n; ++i) {
+        const char16_t c = unit(s[i]);
+        if (k == 0) {
+            // Most of a scan is spent looking for the first unit.
+            if (c != first)
+                continue;
+            k = 1;
+        } else {
+            while (k > 0 && c != m_pattern[size_t(k)])
+                k = m_border[size_t(k - 1)];
+            if (c == m_pattern[size_t(k)])
+                ++k;
+        }
+        if (k == m)
+            return i - m + 1;
+    }
+    return -1;
+}
+
+qsizetype Matcher::lastIndexIn(QStringView text, qsizetype end) const {
+    const auto m = qsizetype(m_pattern.size());
+    end = std::min(end, text.size());
+    if (m == 0 || end < m)
+        return -1;
+    // Scan backwards with the reversed pattern: stops at the nearest match.
+    const char16_t* s = text.utf16();
+    qsizetype k = 0;
+    for (qsizetype i = end - 1; i >= 0; --i) {
+        const char16_t c = unit(s[i]);
+        while (k > 0 && c != m_pattern[size_t(m - 1 - k)])
+            k = m_reversedBorder[size_t(k - 1)];
+        if (c == m_pattern[size_t(m - 1 - k)])
+            ++k;
+        if (k == m)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype Matcher::countIn(QStringView text) const {
+    const qsizetype m = patternLength();
+    qsizetype count = 0;
+    for (qsizetype at = indexIn(text, 0); at >= 0; at = indexIn(text, at + m))
+        ++count;
+    return count;
+}
+
+} // namespace search
