@@ -7,9 +7,6 @@
 #include <bitset>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -89,16 +86,20 @@ std::uint64_t frequencyTenths(std::uint64_t n, std::uint64_t total) {
     if (std::fabs(fraction - 0.5) > 1e-7)
         return std::uint64_t(whole) + (fraction > 0.5 ? 1 : 0);
 
-    // Near a half: round the decimal text, d.dddddddddddddde±x, half away from zero.
+    // Near a half: round the decimal text, d.dddddddddddddde±xx, half away from zero.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", f);
+    const char* const end =
+        std::to_chars(buf, buf + sizeof buf, f, std::chars_format::scientific, 14).ptr;
+    const char* const e = std::find(static_cast<const char*>(buf), end, 'e');
     char digits[15];
     int k = 0;
-    for (const char* c = buf; *c && *c != 'e' && k < 15; ++c)
+    for (const char* c = buf; c != e && k < 15; ++c)
         if (*c >= '0' && *c <= '9')
             digits[k++] = *c;
-    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
-    const int kept = exponent + 2; // digits down to the tenths
+    int exponent = 0;
+    const char* const sign = e + 1;
+    std::from_chars(sign + (*sign == '+'), end, exponent); // takes '-', not '+'
+    const int kept = exponent + 2;                         // digits down to the tenths
     if (kept < 0 || kept > 15)
         return 0;
     std::uint64_t tenths = 0;
