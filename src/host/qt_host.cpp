@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <QPushButton>
 
-int QtHost::msgBox(const QString& prompt, int style, const QString& title) {
-    QMessageBox box(QApplication::activeWindow());
+QHash<const QAbstractButton*, int> setUpMessageBox(QMessageBox& box, const QString& prompt,
+                                                   int style, const QString& title) {
     box.setWindowTitle(title.isEmpty() ? kProgramName : title);
     box.setText(prompt);
     switch (style & 0xF0) {
@@ -29,28 +29,35 @@ int QtHost::msgBox(const QString& prompt, int style, const QString& title) {
     default:
         break;
     }
+    QHash<const QAbstractButton*, int> results;
     const int buttons = style & 0x0F;
     if (buttons == msgbox::YesNoCancel || buttons == msgbox::YesNo) {
         QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        QPushButton* cancel = nullptr;
+        results.insert(yes, msgbox::Yes);
+        results.insert(no, msgbox::No);
+        box.setDefaultButton(yes);
+        // Without a Cancel button, Esc and the close box answer No.
+        box.setEscapeButton(no);
         if (buttons == msgbox::YesNoCancel) {
-            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+            QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+            results.insert(cancel, msgbox::Cancel);
             box.setEscapeButton(cancel);
         }
-        box.setDefaultButton(yes);
-        box.exec();
-        if (box.clickedButton() == yes)
-            return msgbox::Yes;
-        if (box.clickedButton() == no)
-            return msgbox::No;
-        return msgbox::Cancel;
+        return results;
     }
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    results.insert(ok, msgbox::Ok);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
+    return results;
+}
+
+int QtHost::msgBox(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(QApplication::activeWindow());
+    const auto results = setUpMessageBox(box, prompt, style, title);
     box.exec();
-    return msgbox::Ok;
+    return results.value(box.clickedButton(), msgbox::Cancel);
 }
 
 QString QtHost::showFileDialog(const FileDialogRequest& request) {

@@ -2,7 +2,16 @@
 
 #include "host/host.h"
 
-class QWidget;
+#include <QHash>
+
+class QAbstractButton;
+class QMessageBox;
+
+// Sets up `box` for a message-box style (a button set plus an icon) with the
+// Chinese button texts, the default and the Esc button; returns the result
+// each button gives.
+QHash<const QAbstractButton*, int> setUpMessageBox(QMessageBox& box, const QString& prompt,
+                                                   int style, const QString& title);
 
 // The real host: Qt dialogs, QProcess, QClipboard.
 class QtHost : public Host {
