@@ -1,18 +1,21 @@
 #pragma once
 
-#include <QObject>
+#include <QValidator>
 #include <functional>
 
-// KeyPress for a single-line box: gets the character code of each typed key
-// (backspace is 8); setting it to 0 drops the key. Committed input-method text
-// is filtered character by character.
-class KeyPressFilter : public QObject {
+class QLineEdit;
+
+// Holds a single-line box to what its KeyPress handler lets through. Every
+// change, whether typed, pasted, dropped or committed by an input method, is
+// offered to the handler one character code at a time; a change in which the
+// handler drops a character (sets its code to 0) is refused whole. Backspace
+// and deleting only shorten the text and always pass.
+class KeyPressValidator : public QValidator {
     Q_OBJECT
   public:
-    KeyPressFilter(QObject* target, std::function<void(int& keyAscii)> filter);
+    KeyPressValidator(QLineEdit* box, std::function<void(int& keyAscii)> filter);
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    State validate(QString& input, int& pos) const override;
 
   private:
     std::function<void(int&)> m_filter;

@@ -48,14 +48,6 @@ void Form1::ComputeFrequency(const QString& inpStr) {
     Text2->setText(report);
 }
 
-bool Form1::FindA(const QString& string1, const QStringList& array1) const {
-    for (qsizetype i = 1; i < array1.size(); ++i) {
-        if (array1[i] == string1)
-            return true;
-    }
-    return false;
-}
-
 void Form1::Check4_Click() {
     Combo1->setEnabled(Check4->isChecked());
 }

@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
@@ -20,7 +19,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 
 namespace {
@@ -68,75 +66,33 @@ void Form1::buildControls() {
     Text2 = named(new TextBox(m_client), "Text2");
     Text2->setReadOnly(true);
     Text2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Frame1 = named(new QGroupBox(QStringLiteral("工具箱"), m_client), "Frame1");
+    Frame1 = new Toolbox(m_client);
     setTwipGeometry(Text1, {0, 0, 4215, 1695});
     setTwipGeometry(Text2, {0, 1920, 4215, 1695});
     setTwipGeometry(Frame1, {4320, 0, 3255, 4455});
     Frame1->hide();
 
-    auto check = [this](const char* name, const QString& caption, TwipRect r) {
-        auto* box = named(new QCheckBox(caption, Frame1), name);
-        setTwipGeometry(box, r);
-        return box;
-    };
-    auto button = [this](const char* name, const QString& caption, TwipRect r) {
-        auto* b = named(new QPushButton(caption, Frame1), name);
-        setTwipGeometry(b, r);
-        b->setEnabled(false);
-        return b;
-    };
-    auto line = [this](const char* name, TwipRect r) {
-        auto* e = named(new QLineEdit(Frame1), name);
-        setTwipGeometry(e, r);
-        return e;
-    };
-    auto option = [this](const char* name, const QString& caption, TwipRect r) {
-        auto* o = named(new QRadioButton(caption, Frame1), name);
-        setTwipGeometry(o, r);
-        return o;
-    };
-
-    Check1 = check("Check1", QStringLiteral("忽略大小写"), {120, 240, 1455, 255});
-    Check2 = check("Check2", QStringLiteral("忽略换行符"), {120, 480, 1455, 255});
-    Check3 = check("Check3", QStringLiteral("忽略空格"), {120, 720, 1455, 255});
-    Check4 = check("Check4", QStringLiteral("忽略指定字符"), {120, 960, 1455, 255});
-    Combo1 = named(new QComboBox(Frame1), "Combo1");
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    setTwipGeometry(Combo1, {1680, 960, 1455, 300});
-    Combo1->setEnabled(false);
-    Check5 = check("Check5", QStringLiteral("忽略分隔符"), {120, 1200, 1455, 255});
-    Check2->setChecked(true);
-    Check3->setChecked(true);
-    Check5->setChecked(true);
-    Check5->setEnabled(false);
-
-    Command1 = button("Command1", QStringLiteral("大写"), {120, 1560, 1455, 255});
-    Command2 = button("Command2", QStringLiteral("小写"), {1680, 1560, 1455, 255});
-    Command3 = button("Command3", QStringLiteral("倒序"), {120, 1920, 1455, 255});
-    Command4 = button("Command4", QStringLiteral("词倒序"), {1680, 1920, 1455, 255});
-    Command5 = button("Command5", QStringLiteral("加分隔符"), {120, 2280, 1455, 255});
-    Text3 = line("Text3", {1680, 2280, 1455, 270});
-    Label1 = named(new QLabel(QStringLiteral("分隔符"), Frame1), "Label1");
-    setTwipGeometry(Label1, {120, 2640, 1455, 255});
-    Text4 = line("Text4", {1680, 2640, 1455, 270});
-    Label2 = named(new QLabel(QStringLiteral("指定字符字频"), Frame1), "Label2");
-    setTwipGeometry(Label2, {120, 3000, 1455, 255});
-    Text5 = line("Text5", {1680, 3000, 1455, 270});
-    Option1 = option("Option1", QStringLiteral("按频率顺序"), {120, 3360, 1455, 255});
-    Option2 = option("Option2", QStringLiteral("按频率倒序"), {1680, 3360, 1455, 255});
-    Option3 = option("Option3", QStringLiteral("按出现顺序"), {120, 3720, 1335, 255});
-    Option3->setChecked(true);
-    Command6 = button("Command6", QStringLiteral("计算字频"), {120, 4080, 1455, 255});
-    Command7 = button("Command7", QStringLiteral("计算器"), {1680, 4080, 1455, 255});
-    Command7->setEnabled(true);
-
-    const QList<QWidget*> tabOrder = {Text1,    Text2,    Check1,   Check2,   Check3,   Check4,
-                                      Combo1,   Check5,   Command1, Command2, Command3, Command4,
-                                      Command5, Text3,    Text4,    Text5,    Option1,  Option2,
-                                      Option3,  Command6, Command7};
-    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    Check1 = Frame1->Check1;
+    Check2 = Frame1->Check2;
+    Check3 = Frame1->Check3;
+    Check4 = Frame1->Check4;
+    Check5 = Frame1->Check5;
+    Combo1 = Frame1->Combo1;
+    Command1 = Frame1->Command1;
+    Command2 = Frame1->Command2;
+    Command3 = Frame1->Command3;
+    Command4 = Frame1->Command4;
+    Command5 = Frame1->Command5;
+    Command6 = Frame1->Command6;
+    Command7 = Frame1->Command7;
+    Text3 = Frame1->Text3;
+    Text4 = Frame1->Text4;
+    Text5 = Frame1->Text5;
+    Label1 = Frame1->Label1;
+    Label2 = Frame1->Label2;
+    Option1 = Frame1->Option1;
+    Option2 = Frame1->Option2;
+    Option3 = Frame1->Option3;
 
     m_client->installEventFilter(this);
     const double d = dpi();
@@ -246,10 +202,7 @@ void Form1::connectHandlers() {
     connect(MuCalc, &QAction::triggered, this, &Form1::MuCalc_Click);
     connect(Check4, &QCheckBox::stateChanged, this, &Form1::Check4_Click);
     connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
-    new KeyPressFilter(Text3, [this](int& keyAscii) { Text3_KeyPress(keyAscii); });
-    // What the key filter keeps out must not come in by pasting either.
-    Text3->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]*")), Text3));
+    new KeyPressValidator(Text3, [this](int& keyAscii) { Text3_KeyPress(keyAscii); });
 
     connect(MuOpen, &QAction::triggered, this, &Form1::MuOpen_Click);
     connect(MuSave, &QAction::triggered, this, &Form1::MuSave_Click);
@@ -294,9 +247,7 @@ Form1::TwipRect Form1::twipGeometry(const QWidget* control) const {
 
 void Form1::setTwipGeometry(QWidget* control, const TwipRect& rect) {
     m_twips[control] = rect;
-    const double d = dpi();
-    control->setGeometry(twips::toPixels(rect.left, d), twips::toPixels(rect.top, d),
-                         twips::toPixels(rect.width, d), twips::toPixels(rect.height, d));
+    control->setGeometry(twips::toPixels(rect, dpi()));
 }
 
 // A negative size is refused: the assignment is skipped, the layout goes on.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "host/host.h"
+#include "host/twips.h"
+#include "window/toolbox.h"
 
 #include <QMainWindow>
 #include <map>
@@ -9,7 +11,6 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -17,9 +18,10 @@ class QPushButton;
 class QRadioButton;
 class TextBox;
 
-// The main window: input box, output box, toolbox and menus. Handlers keep the
-// names of the control events they serve; the work is done by plain functions
-// in analysis/, transforms/ and window/.
+// The main window: menus, the input and output boxes, the toolbox and the
+// document state. Handlers keep the names of the control events they serve and
+// live in window/ beside it (count_handlers.cpp, file_commands.cpp); the work
+// is done by plain functions in analysis/ and host/.
 class Form1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -32,10 +34,11 @@ class Form1 : public QMainWindow {
     bool InputChanged = false;
     QString OutputFileName;
 
-    // Controls, named as in the window design (also their objectName).
+    // Controls, named as in the window design (also their objectName); those
+    // from Check1 on belong to the toolbox Frame1.
     TextBox* Text1 = nullptr;
     TextBox* Text2 = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    Toolbox* Frame1 = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;
@@ -94,9 +97,7 @@ class Form1 : public QMainWindow {
     float ScaleWidth() const;
     float ScaleHeight() const;
     // Design geometry in twips, as last assigned (before rounding to pixels).
-    struct TwipRect {
-        float left = 0, top = 0, width = 0, height = 0;
-    };
+    using TwipRect = twips::Rect;
     TwipRect twipGeometry(const QWidget* control) const;
 
     Host& host() { return m_host; }
@@ -131,7 +132,6 @@ class Form1 : public QMainWindow {
 
   public:
     void ComputeFrequency(const QString& inpStr);
-    bool FindA(const QString& string1, const QStringList& array1) const;
     bool NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const;
     QString ShowFileDialog(bool openMode, const QString& dialogTitle, const QString& filterText,
                            int filterIndex, int dialogFlags, const QString& initialDir,
