@@ -13,12 +13,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 
 namespace {
