@@ -200,25 +200,11 @@ class TstFrequencyReport : public QObject {
         QTest::newRow("aab ascending") << QStringLiteral("aab") << int(Order::ByCountAscending)
                                        << figures("b", 1, "33.3") + figures("a", 2, "66.7") +
                                               kCrLf + bar("b  ", 33) + bar("a  ", 66);
-        QTest::newRow("abb descending") << QStringLiteral("abb") << int(Order::ByCountDescending)
-                                        << figures("b", 2, "66.7") + figures("a", 1, "33.3") +
-                                               kCrLf + bar("b  ", 66) + bar("a  ", 33);
-        for (int order : {int(Order::ByCountDescending), int(Order::ByCountAscending)})
-            QTest::addRow("abab ties keep first appearance %d", order)
-                << QStringLiteral("abab") << order
-                << figures("a", 2, "50.0") + figures("b", 2, "50.0") + kCrLf + bar("a  ", 50) +
-                       bar("b  ", 50);
-        QTest::newRow("case is exact") << QStringLiteral("aA") << int(Order::FirstAppearance)
-                                       << figures("a", 1, "50.0") + figures("A", 1, "50.0") +
-                                              kCrLf + bar("a  ", 50) + bar("A  ", 50);
         QTest::newRow("crlf is two characters")
             << QStringLiteral("a\r\nb") << int(Order::FirstAppearance)
             << figures("a", 1, "25.0") + figures("A13", 1, "25.0") + figures("A10", 1, "25.0") +
                    figures("b", 1, "25.0") + kCrLf + bar("a  ", 25) + bar("A13", 25) +
                    bar("A10", 25) + bar("b  ", 25);
-        QTest::newRow("spaces and tabs") << QStringLiteral(" \t ") << int(Order::FirstAppearance)
-                                         << figures("A32", 2, "66.7") + figures("A09", 1, "33.3") +
-                                                kCrLf + bar("A32", 66) + bar("A09", 33);
         QTest::newRow("chinese") << QStringLiteral("中中文") << int(Order::FirstAppearance)
                                  << figures("中", 2, "66.7") + figures("文", 1, "33.3") + kCrLf +
                                         bar("中 ", 66) + bar("文 ", 33);
@@ -234,6 +220,7 @@ class TstFrequencyReport : public QObject {
         QCOMPARE(frequency::report(text, Order(order)), expected);
     }
 
+    // Orders, ties, case and labels over random texts.
     void randomTextsMatchTheReferenceTally() {
         QRandomGenerator rng(20261206);
         const QString alphabet = QStringLiteral("aAbB \t\r\n中文\uFF01\u3000x");
