@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <cstring>
 
@@ -40,8 +41,7 @@ Request parse(const QStringList& arguments) {
     }
     if (parsed && parser.isSet(version)) {
         request.action = Request::Action::PrintVersion;
-        request.output = QCoreApplication::applicationName() + u' ' +
-                         QCoreApplication::applicationVersion() + u'\n';
+        request.output = kProgramName + u' ' + QStringLiteral(QUILLET_VERSION) + u'\n';
         return request;
     }
     const QStringList files = parser.positionalArguments();
@@ -61,7 +61,7 @@ Request parse(const QStringList& arguments) {
         return request;
     }
     if (!files.isEmpty())
-        request.file = QFileInfo(files.constFirst()).absoluteFilePath();
+        request.file = QDir::cleanPath(QFileInfo(files.constFirst()).absoluteFilePath());
     return request;
 }
 
