@@ -11,10 +11,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # quillet_<version>-<release>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${PROJECT_DESCRIPTION}\n"
-    "A single-window desktop text utility with a Chinese interface: a character\n"
-    "frequency report with a bar chart, a substring count, text transforms\n"
+# The long description; the synopsis line is the summary above.
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "A single-window desktop text utility with a Chinese interface: a character"
+    "frequency report with a bar chart, a substring count, text transforms"
     "(case, reversal, separators), two-pane editing and GBK/UTF-8 text files.")
 # The libraries are found in the binary by dpkg-shlibdeps; Qt's own dialogs and
 # menus speak Chinese only with Qt's translations, which no library pulls in.
