@@ -26,8 +26,10 @@ if ((${#missing[@]})); then
 fi
 
 build_type="${1:-Release}"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR="${QUILLET_WERROR:-OFF}" "${launcher[@]}" >/dev/null
+options=()
+command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Left as the build directory has it when unset, so that run.sh after test.sh
+# does not rebuild everything.
+[ -n "${QUILLET_WERROR:-}" ] && options+=(-DCMAKE_COMPILE_WARNING_AS_ERROR="$QUILLET_WERROR")
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" "${options[@]}" >/dev/null
 cmake --build "$root/build" -j "${QUILLET_JOBS:-$(nproc)}"
