@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QIcon>
-#include <QImage>
 
-// The program's 64 x 64 picture: a page with a bar chart and a quill.
-QImage appIconImage();
+// The program's 64 x 64 icon (data/icons/quillet.png, rendered from the SVG beside
+// it), for the main window and the about box.
 QIcon appIcon();

@@ -92,10 +92,14 @@ void Form1::MuOpen_Click() {
         ShowFileDialog(true, QString(), kOpenFilter, 1, kOpenFlags, QString(), InputFileName);
     if (!isChosen(path))
         return;
+    openInputFile(path);
+}
+
+bool Form1::openInputFile(const QString& path) {
     QByteArray bytes;
     if (const auto error = file_io::readAll(path, bytes)) {
         reportFileError(error->number, error->description);
-        return;
+        return false;
     }
     const text_codec::Decoded decoded = text_codec::decode(bytes);
     bytes.clear();
@@ -114,6 +118,7 @@ void Form1::MuOpen_Click() {
                           QStringLiteral("\r\n") +
                           QStringLiteral("如果保存这个文件,这些字节将无法保留。"),
                       msgbox::Exclamation, kProgramName);
+    return true;
 }
 
 void Form1::MuSave_Click() {

@@ -131,6 +131,10 @@ class Form1 : public QMainWindow {
     void Form_Unload(bool& cancel);
 
   public:
+    // Reads the file into the input box as Open does after its dialog (also for a
+    // file named on the command line); false after an error message.
+    bool openInputFile(const QString& path);
+
     void ComputeFrequency(const QString& inpStr);
     bool NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const;
     QString ShowFileDialog(bool openMode, const QString& dialogTitle, const QString& filterText,

@@ -1,0 +1,74 @@
+#include "window/command_line.h"
+
+#include "window/form1.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+
+namespace command_line {
+
+bool needsWindow(int argc, const char* const* argv) {
+    static constexpr const char* kWithoutWindow[] = {"-h", "--help", "--help-all", "-v",
+                                                     "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break; // what follows is a file name
+        for (const char* option : kWithoutWindow)
+            if (std::strcmp(argv[i], option) == 0)
+                return false;
+    }
+    return true;
+}
+
+Request parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Quillet:统计字频、计算子字符串出现次数、变换和编辑中文文本。"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("打开到输入框的文本文件"),
+                                 QStringLiteral("[文件]"));
+
+    Request request;
+    const bool parsed = parser.parse(arguments);
+    if (parsed && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))) {
+        request.action = Request::Action::PrintHelp;
+        request.output = parser.helpText();
+        return request;
+    }
+    if (parsed && parser.isSet(version)) {
+        request.action = Request::Action::PrintVersion;
+        request.output = kProgramName + u' ' + QStringLiteral(QUILLET_VERSION) + u'\n';
+        return request;
+    }
+    const QStringList files = parser.positionalArguments();
+    QString error;
+    if (!parsed)
+        error = parser.errorText();
+    else if (files.size() > 1)
+        error = QStringLiteral("一次只能打开一个文件。");
+    else if (files.size() == 1 && files.constFirst().isEmpty())
+        error = QStringLiteral("文件名为空。");
+    if (!error.isEmpty()) {
+        const QString program =
+            arguments.isEmpty() ? QStringLiteral("quillet") : QFileInfo(arguments[0]).fileName();
+        request.action = Request::Action::Fail;
+        request.output = program + QStringLiteral(": ") + error + u'\n' +
+                         QStringLiteral("用 %1 --help 查看用法。").arg(program) + u'\n';
+        return request;
+    }
+    if (!files.isEmpty())
+        request.file = QDir::cleanPath(QFileInfo(files.constFirst()).absoluteFilePath());
+    return request;
+}
+
+bool openRequested(Form1& form, const Request& request) {
+    if (request.action != Request::Action::OpenWindow || request.file.isEmpty())
+        return true;
+    return form.openInputFile(request.file);
+}
+
+} // namespace command_line
