@@ -30,8 +30,9 @@ const QString kViewer = QStringLiteral("xdg-open");
 const QString kHelpFile = QStringLiteral("ReadMe.txt");
 
 void bringForward(QWidget* dialog) {
+    if (dialog->isVisible())
+        dialog->raise();
     dialog->show();
-    dialog->raise();
     dialog->activateWindow();
 }
 
