@@ -20,9 +20,22 @@ template <typename At> std::vector<qsizetype> borders(qsizetype m, At at) {
     return border;
 }
 
+// QChar::toCaseFolded for every code unit, looked up instead of called: the call
+// per unit would dominate a case-insensitive scan.
+const char16_t* foldTable() {
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> t(0x10000);
+        for (char32_t c = 0; c < 0x10000; ++c)
+            t[c] = QChar::toCaseFolded(char16_t(c));
+        return t;
+    }();
+    return table.data();
+}
+
 } // namespace
 
-Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs) : m_cs(cs) {
+Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs)
+    : m_cs(cs), m_fold(cs == Qt::CaseSensitive ? nullptr : foldTable()) {
     m_pattern.reserve(size_t(pattern.size()));
     for (const QChar c : pattern)
         m_pattern.push_back(unit(c.unicode()));
@@ -32,7 +45,7 @@ Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs) : m_cs(cs) {
 }
 
 char16_t Matcher::unit(char16_t c) const {
-    return m_cs == Qt::CaseSensitive ? c : QChar::toCaseFolded(c);
+    return m_fold ? m_fold[c] : c;
 }
 
 qsizetype Matcher::indexIn(QStringView text, qsizetype from) const {

@@ -1,0 +1,170 @@
+// Times the find/replace and go-to-line dialogs on 10 M code units:
+//   Find Next (ordinary text, and adversarial find texts that defeat naive
+//   matching), downward and upward, case-sensitive and not;
+//   Replace All of a one-character find text that occurs 1 M times: computing
+//   the new text, the whole command, and writing the result into the box alone;
+//   go to line on a text of 1 M lines: the line index and the whole command.
+#include "bench_text.h"
+#include "dialogs/find_replace_logic.h"
+#include "dialogs/form2.h"
+#include "dialogs/form3.h"
+#include "dialogs/line_index.h"
+#include "dialogs/search_state.h"
+#include "host/host.h"
+#include "host/text_box.h"
+#include "window/form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdio>
+
+namespace {
+
+constexpr qsizetype kUnits = 10'000'000;
+constexpr int kRuns = 5;
+
+class SilentHost : public Host {
+  public:
+    int msgBox(const QString&, int, const QString&) override {
+        ++messages;
+        return msgbox::Ok;
+    }
+    QString showFileDialog(const FileDialogRequest&) override { return QString(QChar(0)); }
+    bool shell(const QString&, int) override { return false; }
+    QString clipboardText() override { return {}; }
+    void setClipboardText(const QString&) override {}
+    void clearClipboard() override {}
+    QString programDirectory() override { return {}; }
+    int messages = 0;
+};
+
+struct FindCase {
+    const char* name;
+    QString text;
+    QString find;
+    bool down;
+    qsizetype caret;
+};
+
+template <typename F> double medianMs(F&& f) {
+    std::vector<double> t;
+    for (int i = 0; i < kRuns; ++i)
+        t.push_back(bench::seconds(f));
+    return bench::median(t) * 1e3;
+}
+
+void findNext(Form1& form, SilentHost& host) {
+    const QString natural = bench::makeText(kUnits - 8) + QStringLiteral("终点标记abcd");
+    const QString as(kUnits, u'a');
+    const QString adversarialDown = QString(1000, u'a') + u'b';
+    const QString adversarialUp = u'b' + QString(1000, u'a');
+    const FindCase cases[] = {
+        {"ordinary text, match at the end, down", natural, QStringLiteral("终点标记ABCD"), true, 0},
+        {"ordinary text, no match, down", natural, QStringLiteral("不存在的文字"), true, 0},
+        {"ordinary text, match at the start, up", natural, natural.left(6), false, kUnits},
+        {"a^10M, find a^1000 b, down", as, adversarialDown, true, 0},
+        {"a^10M, find b a^1000, up", as, adversarialUp, false, kUnits},
+        {"a^10M, find a^1000 b, up", as, adversarialDown, false, kUnits},
+    };
+    form.MuFind_Click();
+    Form3* dialog = form.form3();
+    for (const FindCase& c : cases) {
+        form.Text1->setText(c.text);
+        dialog->Text1->setText(c.find);
+        (c.down ? dialog->Option2 : dialog->Option1)->setChecked(true);
+        for (const bool caseSensitive : {true, false}) {
+            dialog->Check1->setChecked(caseSensitive);
+            std::vector<double> pure, whole;
+            for (int i = 0; i < kRuns; ++i) {
+                AnchorSearch(Module1(), c.text, c.caret);
+                pure.push_back(bench::seconds([&] {
+                    find_replace::findNextMatch(
+                        Module1(),
+                        c.down ? find_replace::Direction::Down : find_replace::Direction::Up,
+                        caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+                }));
+                AnchorSearch(Module1(), c.text, c.caret);
+                whole.push_back(bench::seconds([&] { dialog->Command1->click(); }));
+            }
+            std::printf("Find Next  %-40s %-16s search %7.2f ms  whole command %7.2f ms\n", c.name,
+                        caseSensitive ? "case-sensitive" : "case-insensitive",
+                        bench::median(pure) * 1e3, bench::median(whole) * 1e3);
+        }
+    }
+    std::printf("  (messages shown: %d)\n", host.messages);
+    dialog->close();
+}
+
+void replaceAll(Form1& form) {
+    // 1 M occurrences of '#' spread through 10 M units of text.
+    QString text = bench::makeText(kUnits);
+    for (qsizetype i = 5; i < kUnits; i += 10)
+        text[i] = u'#';
+    const QString find = QStringLiteral("#");
+    const QString with = QStringLiteral("井号");
+    QString result;
+    const double compute =
+        medianMs([&] { result = find_replace::replaceAll(text, find, with, Qt::CaseSensitive); });
+    const double computeCi =
+        medianMs([&] { result = find_replace::replaceAll(text, find, with, Qt::CaseInsensitive); });
+    const double write = medianMs([&] { form.Text1->setText(result); });
+    form.MuFind_Click();
+    Form3* dialog = form.form3();
+    dialog->Text1->setText(find);
+    dialog->Text2->setText(with);
+    std::vector<double> whole;
+    for (int i = 0; i < kRuns; ++i) {
+        form.Text1->setText(text);
+        whole.push_back(bench::seconds([&] { dialog->Command4->click(); }));
+        if (form.Text1->text().size() != result.size())
+            std::printf("  unexpected result length\n");
+    }
+    const double command = bench::median(whole) * 1e3;
+    std::printf("Replace All, 1 M occurrences in 10 M units: compute %.2f ms (case-insensitive "
+                "%.2f ms), write the result into the box %.2f ms, whole command %.2f ms = %.2fx "
+                "the write\n",
+                compute, computeCi, write, command, command / write);
+    dialog->close();
+}
+
+void goToLine(Form1& form) {
+    // 1 M lines of 8 units and a CR LF.
+    QString text;
+    text.reserve(kUnits);
+    for (int line = 0; line < 1'000'000; ++line)
+        text += QStringLiteral("行%1\r\n").arg(line % 1000000, 7, 10, QChar(u'0'));
+    form.Text1->setText(text);
+    form.Text1->setSelStart(int(text.size()));
+    const double index = medianMs([&] { line_index::lineStart(text, 999'999, 0); });
+    const double caretLine = medianMs([&] { line_index::lineStart(text, -1, text.size()); });
+    std::vector<double> whole;
+    for (int i = 0; i < kRuns; ++i) {
+        form.MuGoTo_Click();
+        Form2* dialog = form.form2();
+        dialog->Text1->setText(QStringLiteral("1000000"));
+        whole.push_back(bench::seconds([&] { dialog->Command1->click(); }));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (form.Text1->selStart() != text.size() - 10)
+            std::printf("  unexpected caret %d\n", form.Text1->selStart());
+    }
+    std::printf("Go to line 1000000 of 1 M lines (%lld units): line index %.2f ms, caret's line "
+                "%.2f ms, whole command %.2f ms\n",
+                (long long)text.size(), index, caretLine, bench::median(whole) * 1e3);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SilentHost host;
+    Form1 form(host);
+    form.show();
+    findNext(form, host);
+    replaceAll(form);
+    goToLine(form);
+    return 0;
+}
