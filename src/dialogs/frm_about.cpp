@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
+#include <algorithm>
 
 #ifndef QUILLET_CONTACT_EMAIL
 #define QUILLET_CONTACT_EMAIL "quillet@example.com"
@@ -74,6 +75,10 @@ FrmAbout::FrmAbout(QWidget* owner, TextBox* inputBox, Host& host, const QString&
     linkFont.setWeight(QFont::Normal);
     linkFont.setUnderline(true);
     Label4->setFont(linkFont);
+    // The wrapped line may need a little more than its design height where the
+    // substitute face is taller; there is room down to the separator.
+    Label4->resize(Label4->width(), std::clamp(Label4->heightForWidth(Label4->width()),
+                                               Label4->height(), toPixels(1680) - Label4->y() - 1));
     Label4->setCursor(Qt::PointingHandCursor);
     setLinkColour(kLinkBlue);
     Label4->installEventFilter(this);

@@ -24,8 +24,16 @@ const QStringList kCalculators = {
     QStringLiteral("xcalc"),
 };
 
-// Opens a file in the desktop's viewer for its type.
-const QString kViewer = QStringLiteral("xdg-open");
+// Programs that open a file in the desktop's viewer for its type, with the
+// arguments that go before the file.
+struct Viewer {
+    QString program;
+    QStringList leading;
+};
+const Viewer kViewers[] = {
+    {QStringLiteral("xdg-open"), {}},
+    {QStringLiteral("gio"), {QStringLiteral("open")}},
+};
 
 const QString kHelpFile = QStringLiteral("ReadMe.txt");
 
@@ -103,15 +111,17 @@ void Form1::MuHelpT_Click() {
                       msgbox::Critical, kProgramName);
         return;
     }
-    const QString viewer = m_host.findProgram(kViewer);
-    if (viewer.isEmpty()) {
-        m_host.msgBox(QStringLiteral("找不到打开文本文件的程序 ") + kViewer, msgbox::Critical,
-                      kProgramName);
+    for (const Viewer& viewer : kViewers) {
+        const QString program = m_host.findProgram(viewer.program);
+        if (program.isEmpty())
+            continue;
+        QString error;
+        if (!m_host.startProgram(program, viewer.leading + QStringList{helpFile}, &error))
+            m_host.msgBox(error, msgbox::Critical, kProgramName);
         return;
     }
-    QString error;
-    if (!m_host.startProgram(viewer, {helpFile}, &error))
-        m_host.msgBox(error, msgbox::Critical, kProgramName);
+    m_host.msgBox(QStringLiteral("找不到打开文本文件的程序 xdg-open"), msgbox::Critical,
+                  kProgramName);
 }
 
 void Form1::Command7_Click() {

@@ -118,29 +118,30 @@ class TestAboutHelp : public QObject {
 
     void help_data() {
         QTest::addColumn<QString>("placed"); // where ReadMe.txt is, relative to the dir
-        QTest::addColumn<bool>("viewer");    // xdg-open on the PATH
+        QTest::addColumn<QString>("viewer"); // on the PATH
         QTest::addColumn<QString>("startError");
         QTest::addColumn<QString>("opened");  // relative path opened, empty: none
         QTest::addColumn<QString>("message"); // part of the message, empty: none
-        QTest::newRow("next to the program") << "bin dir/ReadMe.txt" << true << ""
-                                             << "bin dir/ReadMe.txt"
-                                             << "";
-        QTest::newRow("installed data") << "share/quillet/ReadMe.txt" << true << ""
+        const QString here = QStringLiteral("bin dir/ReadMe.txt");
+        const QString xdg = QStringLiteral("xdg-open");
+        QTest::newRow("next to the program") << here << xdg << "" << here << "";
+        QTest::newRow("installed data") << "share/quillet/ReadMe.txt" << xdg << ""
                                         << "share/quillet/ReadMe.txt"
                                         << "";
-        QTest::newRow("missing") << "" << true << ""
+        QTest::newRow("through gio") << here << "gio"
+                                     << "" << here << "";
+        QTest::newRow("missing") << "" << xdg << ""
                                  << ""
                                  << "ReadMe.txt";
-        QTest::newRow("no viewer") << "bin dir/ReadMe.txt" << false << ""
+        QTest::newRow("no viewer") << here << ""
                                    << ""
-                                   << "xdg-open";
-        QTest::newRow("viewer fails") << "bin dir/ReadMe.txt" << true << "execve: Permission denied"
-                                      << "bin dir/ReadMe.txt"
-                                      << "execve: Permission denied";
+                                   << "" << xdg;
+        QTest::newRow("viewer fails")
+            << here << xdg << "execve: Permission denied" << here << "execve: Permission denied";
     }
     void help() {
         QFETCH(QString, placed);
-        QFETCH(bool, viewer);
+        QFETCH(QString, viewer);
         QFETCH(QString, startError);
         QFETCH(QString, opened);
         QFETCH(QString, message);
@@ -150,16 +151,17 @@ class TestAboutHelp : public QObject {
         QDir().mkpath(host->directory);
         if (!placed.isEmpty())
             writeFile(root.filePath(placed));
-        if (viewer)
-            host->programsOnPath << QStringLiteral("xdg-open");
+        if (!viewer.isEmpty())
+            host->programsOnPath << viewer;
         host->startError = startError;
         form->MuHelpT->trigger();
         if (opened.isEmpty()) {
             QVERIFY(host->programs.isEmpty());
         } else {
             QCOMPARE(host->programs.size(), 1);
-            QCOMPARE(host->programs[0].program, QStringLiteral("/usr/bin/xdg-open"));
-            QCOMPARE(host->programs[0].arguments, QStringList{root.filePath(opened)});
+            QCOMPARE(host->programs[0].program, QStringLiteral("/usr/bin/") + viewer);
+            QCOMPARE(host->programs[0].arguments.last(), root.filePath(opened));
+            QCOMPARE(host->programs[0].arguments.size(), viewer == "gio" ? 2 : 1);
         }
         if (message.isEmpty()) {
             QVERIFY(host->messages.isEmpty());
