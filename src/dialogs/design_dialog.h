@@ -18,6 +18,12 @@ class DesignDialog : public QDialog {
     void place(QWidget* control, float left, float top, float width, float height) const;
     int toPixels(float twipValue) const;
 
+    // `widget` with its design name as objectName.
+    template <typename T> static T* named(T* widget, const char* name) {
+        widget->setObjectName(QString::fromLatin1(name));
+        return widget;
+    }
+
   signals:
     void unloaded();
 

@@ -16,11 +16,6 @@ namespace {
 
 const QString kOutOfRange = QStringLiteral("行数超过范围");
 
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 } // namespace
 
 Form2::Form2(QWidget* owner, TextBox* inputBox, Host& host)

@@ -16,15 +16,6 @@
 
 using find_replace::FindOutcome;
 
-namespace {
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
-
 Form3::Form3(QWidget* owner, TextBox* inputBox, Host& host)
     : DesignDialog(owner, "Form3", QStringLiteral("查找/替换"), 6135, 1575), m_inputBox(inputBox),
       m_host(host) {

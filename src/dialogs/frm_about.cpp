@@ -20,16 +20,11 @@
 
 namespace {
 
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 const QColor kLinkBlue(0, 0, 192);
 const QColor kVisitedRed(128, 0, 0);
 
 QFrame* separatorLine(QWidget* parent, const char* name, const QColor& colour) {
-    auto* line = named(new QFrame(parent), name);
+    auto* line = DesignDialog::named(new QFrame(parent), name);
     line->setFrameShape(QFrame::NoFrame);
     line->setAutoFillBackground(true);
     QPalette palette = line->palette();
