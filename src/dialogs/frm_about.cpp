@@ -97,6 +97,10 @@ FrmAbout::FrmAbout(QWidget* owner, TextBox* inputBox, Host& host, const QString&
         m_owner->window()->winId();
         windowHandle()->setTransientParent(m_owner->window()->windowHandle());
         connect(m_owner, &QObject::destroyed, this, [this] { delete this; });
+        // Centred over the main window, as the owned dialogs are.
+        QRect frame(QPoint(), size());
+        frame.moveCenter(m_owner->window()->geometry().center());
+        move(frame.topLeft());
     }
     Form_Load();
 }
