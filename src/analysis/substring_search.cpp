@@ -82,13 +82,21 @@ qsizetype Matcher::lastIndexIn(QStringView text, qsizetype end) const {
         return -1;
     // Scan backwards with the reversed pattern: stops at the nearest match.
     const char16_t* s = text.utf16();
+    const char16_t last = m_pattern[size_t(m - 1)];
     qsizetype k = 0;
     for (qsizetype i = end - 1; i >= 0; --i) {
         const char16_t c = unit(s[i]);
-        while (k > 0 && c != m_pattern[size_t(m - 1 - k)])
-            k = m_reversedBorder[size_t(k - 1)];
-        if (c == m_pattern[size_t(m - 1 - k)])
-            ++k;
+        if (k == 0) {
+            // As in indexIn: most of a scan looks for the pattern's last unit.
+            if (c != last)
+                continue;
+            k = 1;
+        } else {
+            while (k > 0 && c != m_pattern[size_t(m - 1 - k)])
+                k = m_reversedBorder[size_t(k - 1)];
+            if (c == m_pattern[size_t(m - 1 - k)])
+                ++k;
+        }
         if (k == m)
             return i;
     }
