@@ -20,9 +20,22 @@ template <typename At> std::vector<qsizetype> borders(qsizetype m, At at) {
     return border;
 }
 
+// QChar::toCaseFolded for every code unit, looked up instead of called: the call
+// per unit would dominate a case-insensitive scan.
+const char16_t* foldTable() {
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> t(0x10000);
+        for (char32_t c = 0; c < 0x10000; ++c)
+            t[c] = QChar::toCaseFolded(char16_t(c));
+        return t;
+    }();
+    return table.data();
+}
+
 } // namespace
 
-Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs) : m_cs(cs) {
+Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs)
+    : m_cs(cs), m_fold(cs == Qt::CaseSensitive ? nullptr : foldTable()) {
     m_pattern.reserve(size_t(pattern.size()));
     for (const QChar c : pattern)
         m_pattern.push_back(unit(c.unicode()));
@@ -32,7 +45,7 @@ Matcher::Matcher(QStringView pattern, Qt::CaseSensitivity cs) : m_cs(cs) {
 }
 
 char16_t Matcher::unit(char16_t c) const {
-    return m_cs == Qt::CaseSensitive ? c : QChar::toCaseFolded(c);
+    return m_fold ? m_fold[c] : c;
 }
 
 qsizetype Matcher::indexIn(QStringView text, qsizetype from) const {
@@ -69,13 +82,21 @@ qsizetype Matcher::lastIndexIn(QStringView text, qsizetype end) const {
         return -1;
     // Scan backwards with the reversed pattern: stops at the nearest match.
     const char16_t* s = text.utf16();
+    const char16_t last = m_pattern[size_t(m - 1)];
     qsizetype k = 0;
     for (qsizetype i = end - 1; i >= 0; --i) {
         const char16_t c = unit(s[i]);
-        while (k > 0 && c != m_pattern[size_t(m - 1 - k)])
-            k = m_reversedBorder[size_t(k - 1)];
-        if (c == m_pattern[size_t(m - 1 - k)])
-            ++k;
+        if (k == 0) {
+            // As in indexIn: most of a scan looks for the pattern's last unit.
+            if (c != last)
+                continue;
+            k = 1;
+        } else {
+            while (k > 0 && c != m_pattern[size_t(m - 1 - k)])
+                k = m_reversedBorder[size_t(k - 1)];
+            if (c == m_pattern[size_t(m - 1 - k)])
+                ++k;
+        }
         if (k == m)
             return i;
     }

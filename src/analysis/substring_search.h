@@ -30,6 +30,7 @@ class Matcher {
     char16_t unit(char16_t c) const;
 
     Qt::CaseSensitivity m_cs;
+    const char16_t* m_fold = nullptr;        // folding table when case-insensitive
     std::vector<char16_t> m_pattern;         // folded when case-insensitive
     std::vector<qsizetype> m_border;         // KMP failure function of m_pattern
     std::vector<qsizetype> m_reversedBorder; // the same for the reversed pattern

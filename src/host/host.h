@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 // Message box styles: a button set plus an icon.
 namespace msgbox {
@@ -61,4 +63,27 @@ class Host {
 
     // The program's own directory, without a trailing separator.
     virtual QString programDirectory() = 0;
+
+    // Starts `program` with `arguments` as they are (no quoting, no shell) without
+    // waiting. On failure returns false and puts the reason into `error`.
+    virtual bool startProgram(const QString& program, const QStringList& arguments,
+                              QString* error) {
+        Q_UNUSED(program);
+        Q_UNUSED(arguments);
+        if (error)
+            *error = QStringLiteral("无法启动程序");
+        return false;
+    }
+
+    // The full path of the program `name` found on the PATH; empty when there is none.
+    virtual QString findProgram(const QString& name) {
+        Q_UNUSED(name);
+        return QString();
+    }
+
+    // Hands `url` (mailto:, file:) to the desktop's handler; false when there is none.
+    virtual bool openUrl(const QUrl& url) {
+        Q_UNUSED(url);
+        return false;
+    }
 };

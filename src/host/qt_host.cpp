@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 QHash<const QAbstractButton*, int> setUpMessageBox(QMessageBox& box, const QString& prompt,
                                                    int style, const QString& title) {
@@ -86,4 +88,26 @@ void QtHost::clearClipboard() {
 
 QString QtHost::programDirectory() {
     return QApplication::applicationDirPath();
+}
+
+bool QtHost::startProgram(const QString& program, const QStringList& arguments, QString* error) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (process.startDetached())
+        return true;
+    if (error)
+        *error = process.errorString();
+    return false;
+}
+
+QString QtHost::findProgram(const QString& name) {
+    return QStandardPaths::findExecutable(name);
+}
+
+bool QtHost::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
 }

@@ -23,4 +23,8 @@ class QtHost : public Host {
     void setClipboardText(const QString& text) override;
     void clearClipboard() override;
     QString programDirectory() override;
+    bool startProgram(const QString& program, const QStringList& arguments,
+                      QString* error) override;
+    QString findProgram(const QString& name) override;
+    bool openUrl(const QUrl& url) override;
 };

@@ -209,6 +209,12 @@ void Form1::connectHandlers() {
     connect(MuSaveAs2, &QAction::triggered, this, &Form1::MuSaveAs2_Click);
     connect(MuNew, &QAction::triggered, this, &Form1::MuNew_Click);
     connect(MuExit, &QAction::triggered, this, &Form1::MuExit_Click);
+
+    connect(MuFind, &QAction::triggered, this, &Form1::MuFind_Click);
+    connect(MuGoTo, &QAction::triggered, this, &Form1::MuGoTo_Click);
+    connect(MuAbout, &QAction::triggered, this, &Form1::MuAbout_Click);
+    connect(MuHelpT, &QAction::triggered, this, &Form1::MuHelpT_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
 }
 
 void Form1::Form_Load() {

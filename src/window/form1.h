@@ -5,9 +5,13 @@
 #include "window/toolbox.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <memory>
 
+class Form2;
+class Form3;
+class FrmAbout;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -102,6 +106,11 @@ class Form1 : public QMainWindow {
 
     Host& host() { return m_host; }
 
+    // The dialogs while they are loaded; null otherwise.
+    Form2* form2() const;
+    Form3* form3() const;
+    FrmAbout* frmAbout() const;
+
   public slots:
     // Start-up, layout, placeholders.
     void Form_Load();
@@ -129,6 +138,13 @@ class Form1 : public QMainWindow {
     void MuNew_Click();
     void MuExit_Click();
     void Form_Unload(bool& cancel);
+
+    // Dialogs, help and calculator.
+    void MuFind_Click();
+    void MuGoTo_Click();
+    void MuAbout_Click();
+    void MuHelpT_Click();
+    void Command7_Click();
 
   public:
     // Reads the file into the input box as Open does after its dialog (also for a
@@ -173,4 +189,7 @@ class Form1 : public QMainWindow {
     // A document read from a UTF-8 file is written as UTF-8 again.
     bool m_keepUtf8 = false;
     bool m_utf8Bom = false;
+    QPointer<Form2> m_form2;
+    QPointer<Form3> m_form3;
+    QPointer<FrmAbout> m_frmAbout;
 };

@@ -26,3 +26,22 @@ bool ScriptedHost::shell(const QString& commandLine, int) {
     started.append(commandLine);
     return true;
 }
+
+bool ScriptedHost::startProgram(const QString& program, const QStringList& arguments,
+                                QString* error) {
+    programs.append({program, arguments});
+    if (startError.isEmpty())
+        return true;
+    if (error)
+        *error = startError;
+    return false;
+}
+
+QString ScriptedHost::findProgram(const QString& name) {
+    return programsOnPath.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+}
+
+bool ScriptedHost::openUrl(const QUrl& url) {
+    urls.append(url);
+    return urlHandler;
+}

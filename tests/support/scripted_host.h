@@ -24,6 +24,13 @@ class ScriptedHost : public Host {
     void setClipboardText(const QString& text) override { clipboard = text; }
     void clearClipboard() override { clipboard.clear(); }
     QString programDirectory() override { return directory; }
+    // Records the start; fails with `startError` when that is set.
+    bool startProgram(const QString& program, const QStringList& arguments,
+                      QString* error) override;
+    // `programsOnPath` are found in /usr/bin, nothing else is.
+    QString findProgram(const QString& name) override;
+    // Records the URL; false when `urlHandler` is false.
+    bool openUrl(const QUrl& url) override;
 
     std::deque<int> answers;         // next message box results
     std::deque<QString> chosenFiles; // next file dialog results
@@ -32,4 +39,14 @@ class ScriptedHost : public Host {
     QStringList started;
     QString clipboard;
     QString directory = QStringLiteral("/opt/quillet");
+
+    struct Start {
+        QString program;
+        QStringList arguments;
+    };
+    QList<Start> programs; // every startProgram call, also the failed ones
+    QString startError;
+    QStringList programsOnPath;
+    QList<QUrl> urls;
+    bool urlHandler = true;
 };

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "dialogs/search_state.h"
+
+#include <QString>
+#include <QStringView>
+
+// What the find/replace dialog computes, apart from its controls.
+namespace find_replace {
+
+enum class Direction { Up, Down };
+
+// What one Find Next comes to.
+struct FindOutcome {
+    enum Kind {
+        Nothing,  // nothing to find: no message, no change
+        Match,    // select [start, start + length) in the input box
+        Done,     // "完成..."
+        NotFound, // "找不到" "..."
+    };
+    Kind kind = Nothing;
+    qsizetype start = 0; // 0-based, in the snapshot
+    qsizetype length = 0;
+};
+
+// One Find Next over the snapshot of `state`, updating its positions: a downward
+// search moves only ForwardStart, an upward one only BackwardStart. Before the
+// first anchoring ForwardStart is 0 and a downward search starts at position 1.
+FindOutcome findNextMatch(SearchState& state, Direction direction, Qt::CaseSensitivity cs);
+
+// Every non-overlapping occurrence of `find`, left to right, replaced by
+// `replacement`; inserted text is not scanned again. Linear in the text.
+QString replaceAll(const QString& text, QStringView find, QStringView replacement,
+                   Qt::CaseSensitivity cs);
+
+// The text with [start, start + length) replaced by `replacement`.
+QString replaceRange(const QString& text, qsizetype start, qsizetype length,
+                     QStringView replacement);
+
+// The not-found prompt: 找不到"text".
+QString notFoundPrompt(QStringView findWhat);
+
+inline const QString kDone = QStringLiteral("完成...");
+
+} // namespace find_replace

@@ -1,0 +1,103 @@
+#include "dialogs/form2.h"
+
+#include "dialogs/line_index.h"
+#include "host/host.h"
+#include "host/key_filter.h"
+#include "host/text_box.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <limits>
+
+namespace {
+
+const QString kOutOfRange = QStringLiteral("行数超过范围");
+
+} // namespace
+
+Form2::Form2(QWidget* owner, TextBox* inputBox, Host& host)
+    : DesignDialog(owner, "Form2", QStringLiteral("转到下列行"), 2535, 975), m_inputBox(inputBox),
+      m_host(host) {
+    Label1 = named(new QLabel(QStringLiteral("行数(&L):"), this), "Label1");
+    place(Label1, 120, 120, 735, 255);
+    Text1 = named(new QLineEdit(QStringLiteral("1"), this), "Text1");
+    place(Text1, 960, 120, 1455, 270);
+    Command1 = named(new QPushButton(QStringLiteral("确定(&O)"), this), "Command1");
+    place(Command1, 120, 480, 1095, 375);
+    Command2 = named(new QPushButton(QStringLiteral("取消(&C)"), this), "Command2");
+    place(Command2, 1320, 480, 1095, 375);
+
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+    Label1->setBuddy(Text1);
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    noDefaultButtons();
+
+    new KeyPressFilter(Text1, [this](int& keyAscii) { Text1_KeyPress(keyAscii); });
+    // Ctrl with a letter types a control code (Ctrl+V is 22): the filter sees it too.
+    Text1->installEventFilter(this);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    Form_Load();
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (mods == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+            int code = key->key() - Qt::Key_A + 1;
+            Text1_KeyPress(code);
+            if (code == 0)
+                return true;
+        }
+    }
+    return DesignDialog::eventFilter(watched, event);
+}
+
+bool Form2::NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const {
+    Q_UNUSED(NumberStr);
+    return keyNumber >= '0' && keyNumber <= '9';
+}
+
+void Form2::Form_Load() {
+    Text1->selectAll();
+}
+
+void Form2::Text1_KeyPress(int& keyAscii) {
+    if (keyAscii != 8 && !NumberTrue2(keyAscii, Text1))
+        keyAscii = 0;
+}
+
+void Form2::Command1_Click() {
+    // Pasted text reaches the box unfiltered: the number conversion judges it.
+    const std::optional<qint32> n = line_index::parseLineNumber(Text1->text());
+    if (n) {
+        const QString text = m_inputBox->text();
+        // The caret is the moving end of the selection.
+        const QTextCursor cursor = m_inputBox->textCursor();
+        const qsizetype caret = m_inputBox->selStart() +
+                                (cursor.position() > cursor.anchor() ? m_inputBox->selLength() : 0);
+        const qsizetype start = line_index::lineStart(text, qint64(*n) - 1, caret);
+        if (start >= 0 && start <= std::numeric_limits<int>::max() &&
+            m_inputBox->setSelStart(int(start))) {
+            close();
+            return;
+        }
+    }
+    m_host.msgBox(kOutOfRange, msgbox::Critical, kProgramName);
+    Text1->setText(QStringLiteral("1"));
+    Text1->selectAll();
+    Text1->setFocus();
+}
+
+void Form2::Command2_Click() {
+    close();
+}
+
+void Form2::Form_Unload() {
+    focusInputBox(m_inputBox);
+}
