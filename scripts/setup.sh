@@ -4,7 +4,8 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth imagemagick)
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth imagemagick
+          fortunes-zh) # real Chinese text for the encoding detection test
 
 missing=()
 for p in "${packages[@]}"; do
