@@ -127,7 +127,7 @@ int contextBonus(Kind kind, Kind before, Kind after) {
 
 } // namespace
 
-Utf8Scan scanUtf8(QByteArrayView bytes, bool giveUp) {
+Utf8Scan scanUtf8(QByteArrayView bytes) {
     Utf8Scan s;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
@@ -143,10 +143,6 @@ Utf8Scan scanUtf8(QByteArrayView bytes, bool giveUp) {
         if (b < 0x80) {
             ++i;
             continue;
-        }
-        if (giveUp && s.invalidBytes >= kConvincingSequences && s.invalidBytes > s.validSequences) {
-            s.stoppedEarly = true;
-            break;
         }
         int length;
         char32_t min;
@@ -213,7 +209,7 @@ Decoded decode(const QByteArray& bytes) {
         return text_codec::decodeAs(
             QByteArrayView(bytes).sliced(text_codec::byteOrderMark(marked).size()), marked);
 
-    const Utf8Scan scan = scanUtf8(bytes, true);
+    const Utf8Scan scan = scanUtf8(bytes);
     auto asUtf8 = [&] {
         Decoded d;
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
@@ -223,12 +219,16 @@ Decoded decode(const QByteArray& bytes) {
         d.invalidBytes = scan.invalidBytes > 0;
         return d;
     };
-    if (!scan.stoppedEarly && scan.validSequences >= kConvincingSequences &&
+    if (scan.validSequences >= kConvincingSequences &&
         scan.validSequences >= kValidPerInvalid * scan.invalidBytes)
         return asUtf8();
 
+    // Plainly not UTF-8 (more invalid bytes than valid sequences, and many of
+    // them), or no multi-byte sequence at all: no need to compare readings.
+    const bool plainlyNot =
+        scan.invalidBytes >= kConvincingSequences && scan.invalidBytes > scan.validSequences;
     text_codec::GbDecoded gb = text_codec::decodeGb(bytes);
-    if (!scan.stoppedEarly && scan.validSequences > 0) {
+    if (!plainlyNot && scan.validSequences > 0) {
         Decoded utf8 = asUtf8();
         const long long evidence =
             scan.invalidBytes == 0 ? kValidSequenceWeight * scan.validSequences : 0;

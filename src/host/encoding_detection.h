@@ -15,13 +15,10 @@ struct Utf8Scan {
     qsizetype validSequences = 0; // well-formed multi-byte sequences
     qsizetype invalidBytes = 0;   // bytes in no well-formed sequence
     qsizetype firstError = -1;    // offset of the first such byte
-    bool stoppedEarly = false;    // the scan gave up: plainly not UTF-8
 };
 
 // Well-formed means the shortest form, no surrogates, nothing above U+10FFFF.
-// With giveUp set, stops once invalid bytes are at least 16 and outnumber the
-// valid sequences.
-Utf8Scan scanUtf8(QByteArrayView bytes, bool giveUp = false);
+Utf8Scan scanUtf8(QByteArrayView bytes);
 
 // How plausible a text is for a Simplified-Chinese reader: GB2312 hanzi, CJK
 // punctuation, full-width forms and Latin letters (with diacritics next to
