@@ -17,7 +17,7 @@ constexpr qsizetype kConvincingSequences = 16;
 constexpr qsizetype kValidPerInvalid = 8;
 // In a short text without invalid bytes, each well-formed sequence still
 // counts for UTF-8: GBK text forms one by chance about one time in seven.
-constexpr long long kValidSequenceWeight = 2;
+constexpr long long kValidSequenceWeight = 3;
 
 enum class Kind {
     Ascii,
@@ -103,7 +103,7 @@ int baseWeight(Kind kind, char32_t c) {
         return 1;
     case Kind::LatinLetter:
     case Kind::LatinSign:
-        return 1;
+        return 0; // plausible only in a word or a number: see contextBonus
     case Kind::Foreign:
         return -3;
     case Kind::Private:
@@ -119,9 +119,9 @@ int contextBonus(Kind kind, Kind before, Kind after) {
     const auto letter = [](Kind k) { return k == Kind::AsciiLetter; };
     const auto alnum = [](Kind k) { return k == Kind::AsciiLetter || k == Kind::AsciiDigit; };
     if (kind == Kind::LatinLetter && (letter(before) || letter(after)))
-        return 2;
+        return 3;
     if (kind == Kind::LatinSign && (alnum(before) || alnum(after)))
-        return 2;
+        return 3;
     return 0;
 }
 
