@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace encoding_detection {
 
@@ -18,13 +19,19 @@ constexpr qsizetype kValidPerInvalid = 8;
 // In a short text without invalid bytes, each well-formed sequence still
 // counts for UTF-8: GBK text forms one by chance about one time in seven.
 constexpr long long kValidSequenceWeight = 3;
+// A text with this many invalid bytes, four for every valid sequence, is not
+// UTF-8: the scan of a large GBK file stops there.
+constexpr qsizetype kHopelessInvalid = 4096;
 
 enum class Kind {
     Ascii,
     AsciiLetter,
     AsciiDigit,
     Control,
-    Hanzi,       // scored by its GB2312 level
+    Hanzi,       // in the ranges; the table splits it by GB2312 level
+    Hanzi1,      // GB2312 level 1: the 3,755 common hanzi
+    Hanzi2,      // GB2312 level 2
+    OtherHanzi,  // unified hanzi outside GB2312 (traditional forms, GBK extras)
     RareHanzi,   // extensions and compatibility ideographs
     CjkPunct,    // CJK punctuation, full-width forms, common punctuation
     Symbol,      // arrows, shapes, letterlike, enclosed numbers, emoji
@@ -68,7 +75,7 @@ constexpr Range kRanges[] = {
     {0x20000, 0x3FFFF, Kind::RareHanzi}, {0xF0000, 0x10FFFF, Kind::Private},
 };
 
-Kind kindOf(char32_t c) {
+Kind kindInRanges(char32_t c) {
     const auto* it = std::upper_bound(std::begin(kRanges), std::end(kRanges), c,
                                       [](char32_t v, const Range& r) { return v < r.first; });
     if (it == std::begin(kRanges))
@@ -77,7 +84,21 @@ Kind kindOf(char32_t c) {
     return c <= it->last ? it->kind : Kind::Foreign;
 }
 
-int baseWeight(Kind kind, char32_t c) {
+// The BMP through a table, built once from the ranges.
+Kind kindOf(char32_t c) {
+    static const std::unique_ptr<std::array<Kind, 65536>> bmp = [] {
+        auto t = std::make_unique<std::array<Kind, 65536>>();
+        constexpr Kind levels[] = {Kind::OtherHanzi, Kind::Hanzi1, Kind::Hanzi2};
+        for (char32_t u = 0; u < 65536; ++u) {
+            const Kind k = kindInRanges(u);
+            (*t)[u] = k == Kind::Hanzi ? levels[text_codec::gb2312Level(char16_t(u))] : k;
+        }
+        return t;
+    }();
+    return c < 65536 ? (*bmp)[c] : kindInRanges(c);
+}
+
+int baseWeight(Kind kind) {
     switch (kind) {
     case Kind::Ascii:
     case Kind::AsciiLetter:
@@ -86,15 +107,13 @@ int baseWeight(Kind kind, char32_t c) {
         return 0;
     case Kind::Control:
         return -6;
+    case Kind::Hanzi1:
+        return 3;
+    case Kind::Hanzi2:
+        return 2;
     case Kind::Hanzi:
-        switch (text_codec::gb2312Level(char16_t(c))) {
-        case 1:
-            return 3;
-        case 2:
-            return 2;
-        default:
-            return -1;
-        }
+    case Kind::OtherHanzi:
+        return -1;
     case Kind::RareHanzi:
         return -4;
     case Kind::CjkPunct:
@@ -143,6 +162,10 @@ Utf8Scan scanUtf8(QByteArrayView bytes) {
         if (b < 0x80) {
             ++i;
             continue;
+        }
+        if (s.invalidBytes >= kHopelessInvalid && s.invalidBytes > 4 * s.validSequences) {
+            s.gaveUp = true;
+            break;
         }
         int length;
         char32_t min;
@@ -193,7 +216,7 @@ long long plausibility(QStringView text) {
         const bool last = i >= n;
         const char32_t following = last ? U' ' : next(i);
         const Kind after = last ? Kind::Ascii : kindOf(following);
-        total += baseWeight(kind, current) + contextBonus(kind, before, after);
+        total += baseWeight(kind) + contextBonus(kind, before, after);
         if (last)
             break;
         before = kind;
@@ -219,7 +242,7 @@ Decoded decode(const QByteArray& bytes) {
         d.invalidBytes = scan.invalidBytes > 0;
         return d;
     };
-    if (scan.validSequences >= kConvincingSequences &&
+    if (!scan.gaveUp && scan.validSequences >= kConvincingSequences &&
         scan.validSequences >= kValidPerInvalid * scan.invalidBytes)
         return asUtf8();
 

@@ -15,6 +15,7 @@ struct Utf8Scan {
     qsizetype validSequences = 0; // well-formed multi-byte sequences
     qsizetype invalidBytes = 0;   // bytes in no well-formed sequence
     qsizetype firstError = -1;    // offset of the first such byte
+    bool gaveUp = false;          // stopped after 4096 invalid bytes, 4 per valid sequence
 };
 
 // Well-formed means the shortest form, no surrogates, nothing above U+10FFFF.

@@ -58,6 +58,9 @@ class TstEncodingDetection : public QObject {
             << QByteArray("\xE4\xB8\xAD") << utf8 << QStringLiteral("中") << false;
         QTest::newRow("gbk that is valid utf-8 (Hebrew, Cyrillic)")
             << QByteArray("\xD7\xA8\xD2\xB5\r\n") << gbk << QStringLiteral("专业\r\n") << false;
+        QTest::newRow("long gbk: the scan gives up early")
+            << QByteArray("\xD6\xD0\xCE\xC4\xA3\xAC").repeated(2000) << gbk
+            << QStringLiteral("中文，").repeated(2000) << false;
         QTest::newRow("gbk 联通 (an overlong utf-8 form)")
             << QByteArray("\xC1\xAA\xCD\xA8") << gbk << QStringLiteral("联通") << false;
         QTest::newRow("utf-8 with one stray byte")
