@@ -34,10 +34,7 @@ class TstTextCodec : public QObject {
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QByteArray>("bytes");
         const int gbk = int(Encoding::Gbk), gb = int(Encoding::Gb18030);
-        QTest::newRow("ascii") << QStringLiteral("abc") << gbk << QByteArray("abc");
-        QTest::newRow("chinese") << QStringLiteral("中文") << gbk << QByteArray("\xD6\xD0\xCE\xC4");
-        QTest::newRow("full-width")
-            << QStringLiteral("\uFF01\u3000") << gbk << QByteArray("\xA3\xA1\xA1\xA1");
+        // Every code point and every code is checked below; these pin the forms.
         // The two characters with a GBK and a GB18030 form.
         QTest::newRow("euro, gbk") << QStringLiteral("\u20AC") << gbk << QByteArray("\x80");
         QTest::newRow("euro, gb18030") << QStringLiteral("\u20AC") << gb << QByteArray("\xA2\xE3");
@@ -49,15 +46,6 @@ class TstTextCodec : public QObject {
         QTest::newRow("1e3f") << QStringLiteral("\u1E3F") << gbk << QByteArray("\xA8\xBC");
         QTest::newRow("e815") << QStringLiteral("\uE815") << gbk << QByteArray("\x83\x36\xC9\x34");
         QTest::newRow("2e81") << QStringLiteral("\u2E81") << gbk << QByteArray("\xFE\x50");
-        QTest::newRow("u+0080") << QStringLiteral("a\u0080b") << gbk
-                                << QByteArray("a\x81\x30\x81\x30"
-                                              "b");
-        QTest::newRow("trail byte 0x80")
-            << QStringLiteral("\u4E90") << gbk << QByteArray("\x81\x80");
-        QTest::newRow("outside the BMP")
-            << QStringLiteral("\U0001F600") << gb << QByteArray("\x94\x39\xFC\x36");
-        QTest::newRow("last code point")
-            << QStringLiteral("\U0010FFFF") << gb << QByteArray("\xE3\x32\x9A\x35");
         QTest::newRow("utf-8 mark, then U+FEFF as text")
             << QStringLiteral("\uFEFF中") << int(Encoding::Utf8Bom)
             << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xE4\xB8\xAD");
