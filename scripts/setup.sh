@@ -11,6 +11,8 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
 packages+=(qt6-translations-l10n)
 # Checks of the desktop entry and metadata, the Debian package, the screenshot script.
 packages+=(desktop-file-utils appstream dpkg-dev file xdotool)
+# Real Chinese text for the encoding detection test.
+packages+=(fortunes-zh)
 
 missing=()
 for p in "${packages[@]}"; do

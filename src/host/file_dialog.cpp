@@ -1,5 +1,7 @@
 #include "host/file_dialog.h"
 
+#include "host/file_io.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,6 +24,16 @@ QStringList fileDialogFilters(const QString& filterText) {
     return filters;
 }
 
+QString defaultSuffixFor(const QString& pattern) {
+    if (!pattern.startsWith(QLatin1String("*.")))
+        return QString();
+    const QString suffix = pattern.mid(2);
+    for (const QChar c : suffix)
+        if (c == u'*' || c == u'?' || c == u';' || c == u' ' || c == u'.')
+            return QString();
+    return suffix;
+}
+
 QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
     QFileDialog dialog(parent, request.dialogTitle);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -35,6 +47,19 @@ QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
         dialog.setNameFilters(filters);
         const int index = std::clamp(request.filterIndex, 1, int(filters.size())) - 1;
         dialog.selectNameFilter(filters[index]);
+        if (!request.openMode) {
+            // A name typed without a suffix gets the chosen filter's, if it has one.
+            const QStringList parts = request.filterText.split(u'|');
+            auto suffixOf = [&](const QString& filter) {
+                const qsizetype at = filters.indexOf(filter);
+                return at >= 0 && 2 * at + 1 < parts.size() ? defaultSuffixFor(parts[2 * at + 1])
+                                                            : QString();
+            };
+            dialog.setDefaultSuffix(suffixOf(filters[index]));
+            QObject::connect(
+                &dialog, &QFileDialog::filterSelected, &dialog,
+                [&](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+        }
     }
     dialog.setDirectory(request.initialDir.isEmpty() ? QDir::currentPath() : request.initialDir);
     if (!request.fileName.isEmpty())
@@ -55,6 +80,12 @@ QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
         ask.exec();
         if (ask.clickedButton() != yes)
             return noFileChosen();
+        if (const auto error = file_io::createEmpty(path)) {
+            QMessageBox::critical(parent, kProgramName,
+                                  QStringLiteral("错误:") + QString::number(error->number) +
+                                      QStringLiteral("\r\n") + error->description);
+            return noFileChosen();
+        }
     }
     return path;
 }

@@ -10,10 +10,15 @@ class QWidget;
 // A description without its own "(pattern)" gets the pattern appended.
 QStringList fileDialogFilters(const QString& filterText);
 
+// The suffix a save dialog appends to a name typed without one under the
+// filter's pattern: "txt" for "*.txt", none for "*.*" or a list of patterns.
+QString defaultSuffixFor(const QString& pattern);
+
 // The result that means "nothing chosen": one NUL character.
 inline QString noFileChosen() {
     return QString(QChar(u'\0'));
 }
 
 // Shows Qt's file dialog for the request; never changes the current directory.
+// With the create prompt, an open of a missing file asks, and 是 creates it empty.
 QString runFileDialog(const FileDialogRequest& request, QWidget* parent);

@@ -1,11 +1,16 @@
 #include "host/file_io.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,11 +18,23 @@ namespace file_io {
 
 namespace {
 
+// An open holds the bytes, the decoded text, the box's copy and the undo
+// history's: about eight bytes of memory for each byte of the file.
+constexpr qint64 kMemoryPerByte = 8;
+
 Error systemError(int number) {
     return {number, QString::fromLocal8Bit(std::strerror(number))};
 }
 
-// Closes the descriptor whatever way the read ends.
+Error notRegular() {
+    return {EINVAL, QStringLiteral("这不是普通文件(而是管道、设备或套接字),不能作为文本读写。")};
+}
+
+Error tooLarge(qint64 size) {
+    return {EFBIG, QStringLiteral("文件太大(%1 字节),超出本程序能容纳的大小,没有读取。").arg(size)};
+}
+
+// Closes the descriptor whatever way the function ends.
 struct Descriptor {
     int fd;
     ~Descriptor() {
@@ -26,11 +43,73 @@ struct Descriptor {
     }
 };
 
+qint64 availableMemory() {
+    std::FILE* f = std::fopen("/proc/meminfo", "re");
+    if (!f)
+        return std::numeric_limits<qint64>::max();
+    char line[256];
+    long long kilobytes = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "MemAvailable: %lld kB", &kilobytes) == 1)
+            break;
+    std::fclose(f);
+    return kilobytes < 0 ? std::numeric_limits<qint64>::max() : kilobytes * 1024;
+}
+
+// Over a size limit the kernel would end the process with SIGXFSZ; ignored,
+// the write fails with EFBIG and is reported like any other failure.
+void ignoreFileSizeSignal() {
+    static const bool once = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)once;
+}
+
+std::optional<Error> writeAllAt(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put =
+            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return systemError(errno);
+        }
+        done += put;
+    }
+    return std::nullopt;
+}
+
+// Overwrites the file itself, so its inode, links, owner, group and mode stay.
+// The space is reserved first: a full disk or a size limit stops the save
+// before any old byte is overwritten.
+std::optional<Error> writeInPlace(const QByteArray& name, const QByteArray& bytes, off_t oldSize) {
+    const Descriptor file{::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY)};
+    if (file.fd < 0)
+        return systemError(errno);
+    if (bytes.size() > oldSize) {
+        const int reserved = ::posix_fallocate(file.fd, 0, off_t(bytes.size()));
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
+            return systemError(reserved);
+    }
+    if (auto error = writeAllAt(file.fd, bytes))
+        return error;
+    if (::ftruncate(file.fd, off_t(bytes.size())) != 0 || ::fsync(file.fd) != 0)
+        return systemError(errno);
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<Error> readAll(const QString& path, QByteArray& bytes) {
+qint64 readLimit() {
+    return std::min<qint64>(INT_MAX, availableMemory() / kMemoryPerByte);
+}
+
+std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limit) {
     const QByteArray name = QFile::encodeName(path);
-    const Descriptor file{::open(name.constData(), O_RDONLY | O_CLOEXEC)};
+    // Without O_NONBLOCK, opening a pipe waits for a writer for ever.
+    const Descriptor file{::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
     if (file.fd < 0)
         return systemError(errno);
     struct stat info {};
@@ -38,39 +117,72 @@ std::optional<Error> readAll(const QString& path, QByteArray& bytes) {
         return systemError(errno);
     if (S_ISDIR(info.st_mode))
         return systemError(EISDIR);
-    QByteArray data;
-    if (S_ISREG(info.st_mode))
+    if (!S_ISREG(info.st_mode))
+        return notRegular();
+    if (info.st_size > limit)
+        return tooLarge(info.st_size);
+    try {
+        QByteArray data;
         data.reserve(qsizetype(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return systemError(errno);
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                return systemError(errno);
+            }
+            if (got == 0)
+                break;
+            if (data.size() + got > limit) // the file grew while it was read
+                return tooLarge(data.size() + got);
+            data.append(buffer, got);
         }
-        if (got == 0)
-            break;
-        data.append(buffer, got);
+        bytes = std::move(data);
+    } catch (const std::bad_alloc&) {
+        return systemError(ENOMEM);
     }
-    bytes = std::move(data);
     return std::nullopt;
 }
 
-std::optional<Error> writeAtomically(const QString& path, const QByteArray& bytes) {
-    const QByteArray name = QFile::encodeName(path);
+std::optional<Error> save(const QString& path, const QByteArray& bytes) {
+    ignoreFileSizeSignal();
+    QByteArray name = QFile::encodeName(path);
     struct stat info {};
-    if (::stat(name.constData(), &info) == 0) {
+    const bool exists = ::stat(name.constData(), &info) == 0;
+    if (exists) {
         if (S_ISDIR(info.st_mode))
             return systemError(EISDIR);
+        if (!S_ISREG(info.st_mode))
+            return notRegular();
         if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return systemError(EACCES);
+        // Write the file a symbolic link names, not a new file in the link's place.
+        if (char* real = ::realpath(name.constData(), nullptr)) {
+            name = real;
+            std::free(real);
+        }
+        if (info.st_nlink > 1 || info.st_uid != ::geteuid())
+            return writeInPlace(name, bytes, info.st_size);
     }
-    QSaveFile file(path);
+
+    QSaveFile file(QFile::decodeName(name));
+    // A directory that cannot take a temporary file: the file is written directly.
+    file.setDirectWriteFallback(true);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         const int number = errno;
         return number ? systemError(number) : Error{EIO, file.errorString()};
+    }
+    if (exists) {
+        struct stat made {};
+        ::fstat(file.handle(), &made);
+        if (made.st_gid != info.st_gid && ::fchown(file.handle(), uid_t(-1), info.st_gid) != 0) {
+            // The new file cannot have the old group: keep the old file instead.
+            file.cancelWriting();
+            return writeInPlace(name, bytes, info.st_size);
+        }
+        ::fchmod(file.handle(), info.st_mode & 07777);
     }
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.commit()) {
@@ -79,6 +191,15 @@ std::optional<Error> writeAtomically(const QString& path, const QByteArray& byte
         file.cancelWriting();
         return number ? systemError(number) : Error{EIO, qtText};
     }
+    return std::nullopt;
+}
+
+std::optional<Error> createEmpty(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const Descriptor file{
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666)};
+    if (file.fd < 0)
+        return systemError(errno);
     return std::nullopt;
 }
 

@@ -4,19 +4,32 @@
 #include <QString>
 #include <optional>
 
-// Whole-file reads and atomic writes, with the system's error number and text.
+// Whole-file reads and safe writes, with the system's error number and text.
 namespace file_io {
 
 struct Error {
     int number = 0;      // errno
-    QString description; // the system's text for it
+    QString description; // the system's text for it, or a sentence of ours
 };
 
-std::optional<Error> readAll(const QString& path, QByteArray& bytes);
+// The largest file the program reads: one that decodes to at most 2^31 - 1
+// code units and, with the copies an open makes, fits in the available memory.
+qint64 readLimit();
 
-// Writes through a temporary file that replaces the target only when every
-// byte is on disk: a failed write leaves the old file exactly as it was.
-// A file without any write permission bit is read-only and is not replaced.
-std::optional<Error> writeAtomically(const QString& path, const QByteArray& bytes);
+// Reads a regular file (symbolic links followed). Pipes, devices and sockets,
+// and files above the limit, are refused before any byte is read.
+std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limit = readLimit());
+
+// Replaces the file's content, keeping its identity: the file that a symbolic
+// link names is written; owner, group and mode stay. Normally through a
+// temporary file that replaces the target only when every byte is on disk; in
+// place (after reserving the space) when the file has other hard links or
+// belongs to another user; directly when the directory cannot take a
+// temporary file. A file without any write permission bit is not replaced.
+// A file-size limit makes the write fail with EFBIG instead of ending the process.
+std::optional<Error> save(const QString& path, const QByteArray& bytes);
+
+// Creates an empty file; fails if it exists.
+std::optional<Error> createEmpty(const QString& path);
 
 } // namespace file_io

@@ -3,13 +3,18 @@
 #include <QByteArray>
 #include <QString>
 
-// Encodings of text files: GBK (through its superset GB18030) and UTF-8.
+// Encodings of text files. Each one reads and writes with the same table, so a
+// file that is read without errors is written back byte for byte, and every
+// character that can be written is read back as itself.
 namespace text_codec {
 
 enum class Encoding {
-    Gbk,     // Windows code page 936; what GBK cannot hold is written in GB18030
+    Gbk,     // GB18030 bytes, with code page 936's single bytes 0x80 (euro) and 0xFF
+    Gb18030, // GB18030 bytes only: the euro sign is A2 E3
     Utf8,    // UTF-8 without a byte-order mark
     Utf8Bom, // UTF-8 with a byte-order mark
+    Utf16Le, // UTF-16, little-endian, with a byte-order mark
+    Utf16Be, // UTF-16, big-endian, with a byte-order mark
 };
 
 struct Decoded {
@@ -18,16 +23,32 @@ struct Decoded {
     bool invalidBytes = false; // some bytes could not be read and became U+FFFD
 };
 
-// UTF-8 when the bytes start with a byte-order mark, or are valid UTF-8 and not
-// plain ASCII; GBK/GB18030 otherwise.
-Decoded decode(const QByteArray& bytes);
+// The byte-order mark the encoding writes first (empty for GBK, GB18030, UTF-8).
+QByteArray byteOrderMark(Encoding encoding);
+// The encoding whose byte-order mark starts the bytes, if any.
+bool startsWithMark(const QByteArray& bytes, Encoding* encoding);
 
-// GBK decoding of bytes, with GB18030's four-byte sequences; 0x80 is the euro sign.
-QString decodeGbk(const QByteArray& bytes, bool* invalid = nullptr);
+// GBK and GB18030 bytes: both read the same way; what they differ in is which
+// of two byte forms a character is written in.
+struct GbDecoded {
+    QString text;
+    bool invalid = false;
+    bool gbkForms = false;     // single bytes 0x80 or 0xFF were read
+    bool gb18030Forms = false; // A2 E3 or four-byte codes were read
+};
+GbDecoded decodeGb(QByteArrayView bytes);
 
-// Every character GBK holds is written as GBK writes it; others in GB18030.
-// Only unpaired surrogates, which no encoding holds, become "?".
-QByteArray encode(const QString& text, Encoding encoding);
-QByteArray encodeGbk(const QString& text);
+// Decodes bytes (after any byte-order mark) in the given encoding. Unpaired
+// surrogates read from UTF-16 count as invalid and become U+FFFD.
+Decoded decodeAs(QByteArrayView bytes, Encoding encoding);
+
+// Characters no encoding can hold: unpaired surrogates.
+qsizetype countUnencodable(QStringView text);
+
+// Writes the byte-order mark and the text; every unencodable character becomes "?".
+QByteArray encode(QStringView text, Encoding encoding);
+
+// 1 or 2 for the two levels of GB2312's Chinese characters, 0 for anything else.
+int gb2312Level(char16_t c);
 
 } // namespace text_codec

@@ -7,8 +7,9 @@ QString fileTitle(const QString& path) {
     return path.mid(cut + 1);
 }
 
-QString caption(const QString& inputFileName) {
-    return (inputFileName.isEmpty() ? kUntitled : fileTitle(inputFileName)) + kSuffix;
+QString caption(const QString& inputFileName, bool changed) {
+    return (changed ? QStringLiteral("*") : QString()) +
+           (inputFileName.isEmpty() ? kUntitled : fileTitle(inputFileName)) + kSuffix;
 }
 
 } // namespace document_title

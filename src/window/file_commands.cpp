@@ -1,5 +1,6 @@
 // The File menu of the main window: open, save and save as of either box, New,
 // Exit and closing, with the unsaved-change prompt.
+#include "host/encoding_detection.h"
 #include "host/file_dialog.h"
 #include "host/file_io.h"
 #include "host/text_box.h"
@@ -9,19 +10,21 @@
 #include "window/placeholders.h"
 #include "window/text_file.h"
 
+#include <cerrno>
+#include <cstring>
+#include <new>
+
 namespace {
 
 const QString kOpenFilter = QStringLiteral("文本文件(*.txt)|*.txt|所有文件(*.*)|*.*|");
 const QString kSaveFilter = QStringLiteral("Text File(*.txt)|*.txt|All Files(*.*)|*.*|");
-constexpr int kOpenFlags = 8204; // create prompt, no directory change, hide read-only
-constexpr int kSaveFlags = 8202; // create prompt, no directory change, overwrite prompt
+constexpr int kOpenFlags = ofn::CreatePrompt | ofn::NoChangeDir | ofn::HideReadOnly;
+constexpr int kSaveFlags = ofn::CreatePrompt | ofn::NoChangeDir | ofn::OverwritePrompt;
 
+// Only a cancelled or failed dialog means no file: its result is one NUL or
+// empty. A name without "." (notes, README) is a file like any other.
 bool isChosen(const QString& path) {
-    return path.contains(u'.');
-}
-
-QString withoutChangeMark(QString caption) {
-    return caption.remove(u'*');
+    return !path.isEmpty() && !path.contains(QChar(u'\0'));
 }
 
 // A box showing its italic placeholder holds no document text.
@@ -64,12 +67,27 @@ void Form1::reportFileError(int number, const QString& description) {
                   msgbox::Critical, kProgramName);
 }
 
+void Form1::setInputChanged(bool changed) {
+    InputChanged = changed;
+    setWindowTitle(document_title::caption(InputFileName, changed));
+}
+
 bool Form1::writeBox(const QString& path, const QString& text) {
-    text_codec::Encoding encoding = text_codec::Encoding::Gbk;
-    if (m_keepUtf8)
-        encoding = m_utf8Bom ? text_codec::Encoding::Utf8Bom : text_codec::Encoding::Utf8;
-    const QByteArray bytes = text_codec::encode(text_file::fileFromText(text), encoding);
-    if (const auto error = file_io::writeAtomically(path, bytes)) {
+    const QString fileText = text_file::fileFromText(text);
+    if (const qsizetype lost = text_codec::countUnencodable(fileText))
+        m_host.msgBox(QStringLiteral("文件 ") + path + QStringLiteral(" 的编码无法保存其中 ") +
+                          QString::number(lost) + QStringLiteral(" 个字符(不成对的代理项),") +
+                          QStringLiteral("\r\n") + QStringLiteral("这些字符将写为 \"?\"。"),
+                      msgbox::Exclamation, kProgramName);
+    QByteArray bytes;
+    try {
+        // The whole content is encoded before the file is touched.
+        bytes = text_codec::encode(fileText, m_documentEncoding);
+    } catch (const std::bad_alloc&) {
+        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        return false;
+    }
+    if (const auto error = file_io::save(path, bytes)) {
         reportFileError(error->number, error->description);
         return false;
     }
@@ -96,21 +114,28 @@ void Form1::MuOpen_Click() {
 }
 
 bool Form1::openInputFile(const QString& path) {
-    QByteArray bytes;
-    if (const auto error = file_io::readAll(path, bytes)) {
-        reportFileError(error->number, error->description);
+    text_codec::Decoded decoded;
+    QString text;
+    try {
+        QByteArray bytes;
+        if (const auto error = file_io::readAll(path, bytes)) {
+            reportFileError(error->number, error->description);
+            return false;
+        }
+        decoded = encoding_detection::decode(bytes);
+        bytes = QByteArray();
+        text = text_file::textFromFile(decoded.text);
+        decoded.text = QString();
+    } catch (const std::bad_alloc&) {
+        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
         return false;
     }
-    const text_codec::Decoded decoded = text_codec::decode(bytes);
-    bytes.clear();
 
     InputFileName = path;
-    Text1->setText(text_file::textFromFile(decoded.text));
-    InputChanged = false;
-    setWindowTitle(withoutChangeMark(document_title::caption(InputFileName)));
+    Text1->setText(text);
+    setInputChanged(false);
     Text1->setFontItalic(false);
-    m_keepUtf8 = decoded.encoding != text_codec::Encoding::Gbk;
-    m_utf8Bom = decoded.encoding == text_codec::Encoding::Utf8Bom;
+    m_documentEncoding = decoded.encoding;
 
     if (decoded.invalidBytes)
         m_host.msgBox(QStringLiteral("文件 ") + path +
@@ -126,12 +151,9 @@ void Form1::MuSave_Click() {
         MuSaveAs_Click();
         return;
     }
-    if (!isChosen(InputFileName))
-        return;
     if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput)))
         return;
-    InputChanged = false;
-    setWindowTitle(withoutChangeMark(windowTitle()));
+    setInputChanged(false);
 }
 
 void Form1::MuSave2_Click() {
@@ -139,8 +161,6 @@ void Form1::MuSave2_Click() {
         MuSaveAs2_Click();
         return;
     }
-    if (!isChosen(OutputFileName))
-        return;
     writeBox(OutputFileName, documentText(Text2, placeholders::kOutput));
 }
 
@@ -151,8 +171,7 @@ void Form1::MuSaveAs_Click() {
     if (!writeBox(path, documentText(Text1, placeholders::kInput)))
         return;
     InputFileName = path;
-    setWindowTitle(document_title::caption(InputFileName));
-    InputChanged = false;
+    setInputChanged(false);
 }
 
 void Form1::MuSaveAs2_Click() {
@@ -169,10 +188,9 @@ void Form1::MuNew_Click() {
         return;
     setWindowTitle(document_title::caption(QString()));
     Text1->setText(QString());
-    InputChanged = false;
     InputFileName.clear();
-    m_keepUtf8 = false;
-    m_utf8Bom = false;
+    setInputChanged(false);
+    m_documentEncoding = text_codec::Encoding::Gbk;
 }
 
 void Form1::MuExit_Click() {

@@ -220,8 +220,7 @@ void Form1::connectHandlers() {
 void Form1::Form_Load() {
     Text2->setFontItalic(true);
     Text2->setText(kOutput);
-    setWindowTitle(document_title::caption(QString()));
-    InputChanged = false;
+    setInputChanged(false);
     Combo1->addItem(combo_presets::asciiSigns());
     Combo1->addItem(combo_presets::chineseSigns());
     Combo1->addItem(combo_presets::allSigns());
@@ -369,9 +368,7 @@ void Form1::Text1_Change() {
     Command5->setEnabled(true);
     Command6->setEnabled(true);
     MuCalc->setEnabled(true);
-    InputChanged = true;
-    if (!windowTitle().contains(u'*'))
-        setWindowTitle(u'*' + windowTitle());
+    setInputChanged(true);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 #include "host/host.h"
 #include "host/twips.h"
 #include "window/toolbox.h"
+#include "host/text_codec.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -153,6 +154,8 @@ class Form1 : public QMainWindow {
 
     void ComputeFrequency(const QString& inpStr);
     bool NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const;
+    // Everything Open does once a path is chosen; true when the file was opened.
+    bool openInputFile(const QString& path);
     QString ShowFileDialog(bool openMode, const QString& dialogTitle, const QString& filterText,
                            int filterIndex, int dialogFlags, const QString& initialDir,
                            const QString& fileName);
@@ -180,15 +183,16 @@ class Form1 : public QMainWindow {
     bool mayDiscardInput();
     QString askSavePath();
     void reportFileError(int number, const QString& description);
+    // Sets InputChanged and the title that shows it.
+    void setInputChanged(bool changed);
 
     std::unique_ptr<Host> m_ownedHost;
     Host& m_host;
     QWidget* m_client = nullptr;
     std::map<const QWidget*, TwipRect> m_twips;
     bool m_shownOnce = false;
-    // A document read from a UTF-8 file is written as UTF-8 again.
-    bool m_keepUtf8 = false;
-    bool m_utf8Bom = false;
+    // Decided once when a file is opened; every save of either box uses it.
+    text_codec::Encoding m_documentEncoding = text_codec::Encoding::Gbk;
     QPointer<Form2> m_form2;
     QPointer<Form3> m_form3;
     QPointer<FrmAbout> m_frmAbout;

@@ -5,77 +5,148 @@
 
 using text_codec::Encoding;
 
+namespace {
+
+constexpr Encoding kAll[] = {Encoding::Gbk,     Encoding::Gb18030, Encoding::Utf8,
+                             Encoding::Utf8Bom, Encoding::Utf16Le, Encoding::Utf16Be};
+
+QByteArray fourByte(int linear) {
+    QByteArray b(4, Qt::Uninitialized);
+    b[0] = char(0x81 + linear / 12600);
+    b[1] = char(0x30 + linear / 1260 % 10);
+    b[2] = char(0x81 + linear / 10 % 126);
+    b[3] = char(0x30 + linear % 10);
+    return b;
+}
+
+QByteArray afterMark(const QByteArray& bytes, Encoding e) {
+    return bytes.mid(text_codec::byteOrderMark(e).size());
+}
+
+} // namespace
+
 class TstTextCodec : public QObject {
     Q_OBJECT
 
   private slots:
-    void gbkRoundTrip_data() {
+    void roundTrip_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("ascii") << QStringLiteral("abc") << QByteArray("abc");
-        QTest::newRow("chinese") << QStringLiteral("中文") << QByteArray("\xD6\xD0\xCE\xC4");
-        QTest::newRow("full-width")
-            << QStringLiteral("\uFF01\u3000") << QByteArray("\xA3\xA1\xA1\xA1");
-        QTest::newRow("euro is one byte in GBK") << QStringLiteral("\u20AC") << QByteArray("\x80");
-        QTest::newRow("not in GBK: four GB18030 bytes") << QStringLiteral("a\u0080b")
-                                                        << QByteArray("a\x81\x30\x81\x30"
-                                                                      "b");
-        QTest::newRow("nbsp") << QStringLiteral("\u00A0") << QByteArray("\x81\x30\x84\x32");
-        QTest::newRow("outside the BMP")
-            << QStringLiteral("\U0001F600") << QByteArray("\x94\x39\xFC\x36");
-        QTest::newRow("trail byte 0x80") << QStringLiteral("\u4E90") << QByteArray("\x81\x80");
-        QTest::newRow("mixed") << QStringLiteral("x\u20AC中\u0080\r\n")
-                               << QByteArray("x\x80\xD6\xD0\x81\x30\x81\x30\r\n");
-    }
-
-    void gbkRoundTrip() {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(text_codec::encodeGbk(text), bytes);
-        bool invalid = true;
-        QCOMPARE(text_codec::decodeGbk(bytes, &invalid), text);
-        QVERIFY(!invalid);
-    }
-
-    void unpairedSurrogateIsTheOnlyLoss() {
-        const QString text = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("中");
-        QCOMPARE(text_codec::encodeGbk(text), QByteArray("a?\xD6\xD0"));
-    }
-
-    void detection_data() {
-        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("encoding");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("invalid");
-        QTest::newRow("ascii") << QByteArray("plain") << int(Encoding::Gbk)
-                               << QStringLiteral("plain") << false;
-        QTest::newRow("gbk") << QByteArray("\xD6\xD0") << int(Encoding::Gbk) << QStringLiteral("中")
-                             << false;
-        QTest::newRow("utf-8") << QByteArray("\xE4\xB8\xAD") << int(Encoding::Utf8)
-                               << QStringLiteral("中") << false;
-        QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBFok") << int(Encoding::Utf8Bom)
-                                         << QStringLiteral("ok") << false;
-        QTest::newRow("invalid in both")
-            << QByteArray("a\xFE") << int(Encoding::Gbk) << QStringLiteral("a\uFFFD") << true;
-        QTest::newRow("empty") << QByteArray() << int(Encoding::Gbk) << QString() << false;
+        QTest::addColumn<QByteArray>("bytes");
+        const int gbk = int(Encoding::Gbk), gb = int(Encoding::Gb18030);
+        // Every code point and every code is checked below; these pin the forms.
+        // The two characters with a GBK and a GB18030 form.
+        QTest::newRow("euro, gbk") << QStringLiteral("\u20AC") << gbk << QByteArray("\x80");
+        QTest::newRow("euro, gb18030") << QStringLiteral("\u20AC") << gb << QByteArray("\xA2\xE3");
+        QTest::newRow("gbk byte ff") << QStringLiteral("a\uF8F5") << gbk << QByteArray("a\xFF");
+        QTest::newRow("f8f5, gb18030")
+            << QStringLiteral("\uF8F5") << gb << QByteArray("\x83\x39\xFE\x30");
+        // Characters whose forms differ between versions of the tables.
+        QTest::newRow("e7c7") << QStringLiteral("\uE7C7") << gbk << QByteArray("\x81\x35\xF4\x37");
+        QTest::newRow("1e3f") << QStringLiteral("\u1E3F") << gbk << QByteArray("\xA8\xBC");
+        QTest::newRow("e815") << QStringLiteral("\uE815") << gbk << QByteArray("\x83\x36\xC9\x34");
+        QTest::newRow("2e81") << QStringLiteral("\u2E81") << gbk << QByteArray("\xFE\x50");
+        QTest::newRow("utf-8 mark, then U+FEFF as text")
+            << QStringLiteral("\uFEFF中") << int(Encoding::Utf8Bom)
+            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xE4\xB8\xAD");
+        QTest::newRow("utf-16 le, crlf") << QStringLiteral("中\r\n") << int(Encoding::Utf16Le)
+                                         << QByteArray("\xFF\xFE\x2D\x4E\r\0\n\0", 8);
+        QTest::newRow("utf-16 be, pair") << QStringLiteral("\U0001F600\r") << int(Encoding::Utf16Be)
+                                         << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00\0\r", 8);
     }
 
-    void detection() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, encoding);
+    void roundTrip() {
         QFETCH(QString, text);
-        QFETCH(bool, invalid);
-        const text_codec::Decoded d = text_codec::decode(bytes);
-        QCOMPARE(int(d.encoding), encoding);
+        QFETCH(int, encoding);
+        QFETCH(QByteArray, bytes);
+        const auto e = Encoding(encoding);
+        QCOMPARE(text_codec::encode(text, e), bytes);
+        const text_codec::Decoded d = text_codec::decodeAs(afterMark(bytes, e), e);
         QCOMPARE(d.text, text);
-        QCOMPARE(d.invalidBytes, invalid);
+        QVERIFY(!d.invalidBytes);
     }
 
-    void utf8KeepsItsMark() {
-        QCOMPARE(text_codec::encode(QStringLiteral("中"), Encoding::Utf8Bom),
-                 QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD"));
-        QCOMPARE(text_codec::encode(QStringLiteral("中"), Encoding::Utf8),
-                 QByteArray("\xE4\xB8\xAD"));
+    // decode(encode(c)) == c for all 1,112,064 code points, in every encoding.
+    void everyCodePointRoundTrips() {
+        QString all;
+        all.reserve(0x110000 * 2);
+        for (char32_t c = 0; c <= 0x10FFFF; ++c)
+            if (c < 0xD800 || c > 0xDFFF)
+                all += QStringView(QChar::fromUcs4(c));
+        for (const Encoding e : kAll) {
+            const QByteArray bytes = text_codec::encode(all, e);
+            const text_codec::Decoded d = text_codec::decodeAs(afterMark(bytes, e), e);
+            QVERIFY2(d.text == all, qPrintable(QString::number(int(e))));
+            QVERIFY(!d.invalidBytes);
+        }
+    }
+
+    // encode(decode(b)) == b for every two-byte and four-byte GB18030 code;
+    // a GBK document writes the two characters that have a GBK form in it.
+    void everyGbCodeRoundTrips() {
+        QByteArray codes, asGbk;
+        codes.reserve(4 * 1112000);
+        asGbk.reserve(4 * 1112000);
+        auto add = [&](const QByteArray& code) {
+            codes += code;
+            asGbk += code == "\xA2\xE3"           ? QByteArray("\x80")
+                     : code == "\x83\x39\xFE\x30" ? QByteArray("\xFF")
+                                                  : code;
+        };
+        for (int lead = 0x81; lead <= 0xFE; ++lead)
+            for (int trail = 0x40; trail <= 0xFE; ++trail)
+                if (trail != 0x7F)
+                    add(QByteArray(1, char(lead)) + char(trail));
+        for (int linear = 0; linear < 39420; ++linear)
+            add(fourByte(linear));
+        for (int linear = 189000; linear <= 189000 + 0xFFFFF; ++linear)
+            add(fourByte(linear));
+        const text_codec::GbDecoded d = text_codec::decodeGb(codes);
+        QVERIFY(!d.invalid);
+        QCOMPARE(d.text.count(QChar(0xFFFD)), 1); // U+FFFD's own code
+        QVERIFY(text_codec::encode(d.text, Encoding::Gb18030) == codes);
+        QVERIFY(text_codec::encode(d.text, Encoding::Gbk) == asGbk);
+    }
+
+    void unreadableBytes_data() {
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const int gbk = int(Encoding::Gbk);
+        QTest::newRow("cut-off lead") << gbk << QByteArray("a\x81") << QStringLiteral("a\uFFFD");
+        QTest::newRow("lead before a space")
+            << gbk << QByteArray("\x81 b") << QStringLiteral("\uFFFD b");
+        QTest::newRow("cut-off four-byte code")
+            << gbk << QByteArray("\x81\x30\x81") << QStringLiteral("\uFFFD0\uFFFD");
+        QTest::newRow("unassigned four-byte code")
+            << gbk << QByteArray("\x85\x30\x81\x30x") << QStringLiteral("\uFFFDx");
+        QTest::newRow("past U+10FFFF")
+            << gbk << QByteArray("\xE3\x32\x9A\x36") << QStringLiteral("\uFFFD");
+        QTest::newRow("utf-16 odd length")
+            << int(Encoding::Utf16Le) << QByteArray("a\0b", 3) << QStringLiteral("a\uFFFD");
+        QTest::newRow("utf-16 lone surrogate")
+            << int(Encoding::Utf16Be) << QByteArray("\xD8\x00\0a", 4) << QStringLiteral("\uFFFDa");
+    }
+
+    void unreadableBytes() {
+        QFETCH(int, encoding);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const text_codec::Decoded d = text_codec::decodeAs(bytes, Encoding(encoding));
+        QCOMPARE(d.text, text);
+        QVERIFY(d.invalidBytes);
+    }
+
+    void unpairedSurrogatesBecomeQuestionMarks() {
+        const QString text =
+            QStringLiteral("a") + QChar(0xDE00) + QStringLiteral("中\U0001F600") + QChar(0xD83D);
+        QCOMPARE(text_codec::countUnencodable(text), 2);
+        const QString expected = QStringLiteral("a?中\U0001F600?");
+        for (const Encoding e : kAll) {
+            const QByteArray bytes = text_codec::encode(text, e);
+            QCOMPARE(bytes, text_codec::encode(expected, e));
+            QCOMPARE(text_codec::decodeAs(afterMark(bytes, e), e).text, expected);
+        }
     }
 
     void dialogFilters() {
@@ -84,7 +155,10 @@ class TstTextCodec : public QObject {
         QCOMPARE(fileDialogFilters(QStringLiteral("Text|*.txt|")),
                  QStringList({QStringLiteral("Text (*.txt)")}));
         QVERIFY(fileDialogFilters(QString()).isEmpty());
-        QVERIFY(!noFileChosen().contains(u'.'));
+        // Only a pattern with one plain suffix gives a name typed without one a suffix.
+        QCOMPARE(defaultSuffixFor(QStringLiteral("*.txt")), QStringLiteral("txt"));
+        QCOMPARE(defaultSuffixFor(QStringLiteral("*.*")), QString());
+        QCOMPARE(defaultSuffixFor(QStringLiteral("*.txt;*.log")), QString());
     }
 };
 

@@ -1,0 +1,200 @@
+#include "host/encoding_detection.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTest>
+#include <cmath>
+
+using text_codec::Encoding;
+
+namespace {
+
+const QString kLongUtf8 = QStringLiteral("今天天气很好，我们一起去公园散步吧。");
+
+bool isGbFamily(Encoding e) {
+    return e == Encoding::Gbk || e == Encoding::Gb18030;
+}
+
+// Text of our own: modern prose with digits, Latin words, pinyin and signs.
+const QString kOwnText =
+    QStringLiteral("第1章 开始\r\n"
+                   "2024年3月15日，张先生在北京参加了“中文信息处理”研讨会，会上有30多位专家发言。"
+                   "他说：“汉字的编码问题看似简单，其实很复杂——尤其是GBK和UTF-8混用的时候。”\r\n"
+                   "会后大家去吃了烤鸭（每人约150元），又聊到Linux、Qt和C++的新版本。"
+                   "李老师用拼音写了一句 nǐ hǎo，再用英文写了 café 和 Müller 两个词。\r\n"
+                   "温度是25°C，湿度60%；明天可能下雨，请带伞！问题：你准备好了吗？"
+                   "一、二、三……数字①②③也常见。《红楼梦》是一部伟大的小说。\r\n");
+
+QString corpus() {
+    QString text = kOwnText;
+    const QRegularExpression escapes(QStringLiteral("\x1B\\[[0-9;]*m"));
+    for (const char* name : {"chinese", "tang300", "song100"}) {
+        QFile f(QStringLiteral("/usr/share/games/fortunes/") + QLatin1String(name));
+        if (!f.open(QIODevice::ReadOnly))
+            return QString();
+        QString fortunes = QString::fromUtf8(f.readAll()).remove(escapes);
+        fortunes.replace(QStringLiteral("\n%\n"), QStringLiteral("\n"));
+        text += fortunes;
+    }
+    return text;
+}
+
+} // namespace
+
+class TstEncodingDetection : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void detection_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("invalid");
+        const int gbk = int(Encoding::Gbk), utf8 = int(Encoding::Utf8);
+        QTest::newRow("ascii") << QByteArray("plain") << gbk << QStringLiteral("plain") << false;
+        QTest::newRow("gbk that is valid utf-8 (Hebrew, Cyrillic)")
+            << QByteArray("\xD7\xA8\xD2\xB5\r\n") << gbk << QStringLiteral("专业\r\n") << false;
+        QTest::newRow("long gbk: the scan gives up early")
+            << QByteArray("\xD6\xD0\xCE\xC4\xA3\xAC").repeated(2000) << gbk
+            << QStringLiteral("中文，").repeated(2000) << false;
+        QTest::newRow("gbk 联通 (an overlong utf-8 form)")
+            << QByteArray("\xC1\xAA\xCD\xA8") << gbk << QStringLiteral("联通") << false;
+        QTest::newRow("utf-8 with one stray byte")
+            << QByteArray("\xE4\xBD\xA0\xE5\xA5\xBD\xFF\xE4\xB8\x96\xE7\x95\x8C\r\n") << utf8
+            << QStringLiteral("你好\uFFFD世界\r\n") << true;
+        QTest::newRow("long utf-8 with an encoded surrogate")
+            << (kLongUtf8.toUtf8() + "\xED\xA0\x80") << utf8 << kLongUtf8 + QString(3, u'\uFFFD')
+            << true;
+        QTest::newRow("pinyin") << QStringLiteral("nǐ hǎo").toUtf8() << utf8
+                                << QStringLiteral("nǐ hǎo") << false;
+        QTest::newRow("tones") << QStringLiteral("mā má mǎ mà").toUtf8() << utf8
+                               << QStringLiteral("mā má mǎ mà") << false;
+        QTest::newRow("café") << QStringLiteral("café").toUtf8() << utf8 << QStringLiteral("café")
+                              << false;
+        QTest::newRow("Müller") << QStringLiteral("Müller").toUtf8() << utf8
+                                << QStringLiteral("Müller") << false;
+        QTest::newRow("25°C") << QStringLiteral("25°C").toUtf8() << utf8 << QStringLiteral("25°C")
+                              << false;
+        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBFok") << int(Encoding::Utf8Bom)
+                                    << QStringLiteral("ok") << false;
+        QTest::newRow("utf-16 le mark")
+            << QByteArray("\xFF\xFE\x2D\x4E\r\0\n\0", 8) << int(Encoding::Utf16Le)
+            << QStringLiteral("中\r\n") << false;
+        // GBK and GB18030 documents keep the form of € (and U+F8F5) they used.
+        QTest::newRow("gbk euro") << QByteArray("\x80") << gbk << QStringLiteral("€") << false;
+        QTest::newRow("gb18030 euro")
+            << QByteArray("\xA2\xE3") << int(Encoding::Gb18030) << QStringLiteral("€") << false;
+        QTest::newRow("four-byte code")
+            << QByteArray("\xD6\xD0\x81\x30\x81\x30") << int(Encoding::Gb18030)
+            << QStringLiteral("中\u0080") << false;
+        QTest::newRow("both forms: gbk")
+            << QByteArray("\x80\x94\x39\xFC\x36") << gbk << QStringLiteral("€\U0001F600") << false;
+    }
+
+    void detection() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, encoding);
+        QFETCH(QString, text);
+        QFETCH(bool, invalid);
+        const text_codec::Decoded d = encoding_detection::decode(bytes);
+        QCOMPARE(int(d.encoding), encoding);
+        QCOMPARE(d.text, text);
+        QCOMPARE(d.invalidBytes, invalid);
+    }
+
+    void utf8Scan_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("valid");
+        QTest::addColumn<int>("invalid");
+        QTest::addColumn<int>("firstError");
+        QTest::newRow("valid") << QByteArray("a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80") << 3 << 0
+                               << -1;
+        QTest::newRow("overlong two bytes") << QByteArray("a\xC1\xAA") << 0 << 2 << 1;
+        QTest::newRow("overlong three bytes") << QByteArray("\xE0\x80\xAF") << 0 << 3 << 0;
+        QTest::newRow("overlong four bytes") << QByteArray("\xF0\x80\x80\xAF") << 0 << 4 << 0;
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << 0 << 3 << 0;
+        QTest::newRow("last before surrogates") << QByteArray("\xED\x9F\xBF") << 1 << 0 << -1;
+        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << 0 << 4 << 0;
+        QTest::newRow("U+10FFFF") << QByteArray("\xF4\x8F\xBF\xBF") << 1 << 0 << -1;
+        QTest::newRow("cut off") << QByteArray("\xE4\xB8") << 0 << 2 << 0;
+        QTest::newRow("lone continuation") << QByteArray("ab\x80") << 0 << 1 << 2;
+    }
+
+    // Our check agrees with Qt's decoder on what is well-formed.
+    void utf8Scan() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, valid);
+        QFETCH(int, invalid);
+        QFETCH(int, firstError);
+        const encoding_detection::Utf8Scan s = encoding_detection::scanUtf8(bytes);
+        QCOMPARE(s.validSequences, valid);
+        QCOMPARE(s.invalidBytes, invalid);
+        QCOMPARE(s.firstError, firstError);
+        QStringDecoder qt(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = qt.decode(bytes);
+        QCOMPARE(qt.hasError(), invalid > 0);
+        QCOMPARE(decoded.contains(QChar(0xFFFD)), invalid > 0);
+    }
+
+    // Every two-character GBK text of GB2312 hanzi whose bytes read as UTF-8
+    // in Greek, Cyrillic, Hebrew or Arabic letters opens as GBK.
+    void gbkThatReadsAsForeignUtf8() {
+        QList<QByteArray> confusable;
+        for (int lead = 0xC2; lead <= 0xDF; ++lead) {
+            for (int trail = 0xA1; trail <= 0xBF; ++trail) {
+                const QByteArray code = QByteArray(1, char(lead)) + char(trail);
+                const QString c = text_codec::decodeGb(code).text;
+                const int asUtf8 = (lead & 0x1F) << 6 | (trail & 0x3F);
+                if (text_codec::gb2312Level(c[0].unicode()) && asUtf8 >= 0x370 && asUtf8 <= 0x6FF)
+                    confusable << code;
+            }
+        }
+        QVERIFY(confusable.size() > 300);
+        int wrong = 0;
+        for (const QByteArray& a : confusable) {
+            for (const QByteArray& b : confusable) {
+                const text_codec::Decoded d = encoding_detection::decode(a + b);
+                if (!isGbFamily(d.encoding) && ++wrong <= 5)
+                    qWarning() << "opened as UTF-8:" << (a + b).toHex(' ');
+            }
+        }
+        QCOMPARE(wrong, 0);
+    }
+
+    // Real Chinese text cut at random places, in GBK and in UTF-8.
+    void realTextPieces() {
+        const QString text = corpus();
+        QVERIFY2(!text.isEmpty(), "fortunes-zh is not installed (scripts/setup.sh installs it)");
+        QRandomGenerator random(20240315);
+        constexpr int kPieces = 10000;
+        int right[2] = {0, 0};
+        int shown = 0;
+        for (int i = 0; i < kPieces; ++i) {
+            const int length = 3 + int(std::exp(random.generateDouble() * std::log(200.0)));
+            const int start = int(random.bounded(qint64(text.size() - length)));
+            QString piece = text.mid(start, length);
+            if (piece.back().isHighSurrogate() || piece.front().isLowSurrogate())
+                piece = text.mid(start + 1, length); // keep whole characters
+            const bool ascii =
+                std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x80; });
+            for (const bool utf8 : {false, true}) {
+                const text_codec::Decoded d = encoding_detection::decode(
+                    text_codec::encode(piece, utf8 ? Encoding::Utf8 : Encoding::Gbk));
+                const bool own = utf8 ? d.encoding == Encoding::Utf8 : isGbFamily(d.encoding);
+                const bool ok = d.text == piece && (own || ascii);
+                right[utf8] += ok;
+                if (!ok && ++shown <= 5)
+                    qWarning() << (utf8 ? "UTF-8" : "GBK") << "piece opened as" << d.text;
+            }
+        }
+        qInfo("pieces opened in their own encoding: GBK %.2f %%, UTF-8 %.2f %%",
+              100.0 * right[0] / kPieces, 100.0 * right[1] / kPieces);
+        QVERIFY(right[0] >= kPieces * 999 / 1000);
+        QVERIFY(right[1] >= kPieces * 999 / 1000);
+    }
+};
+
+QTEST_MAIN(TstEncodingDetection)
+#include "tst_encoding_detection.moc"
