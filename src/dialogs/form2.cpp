@@ -2,9 +2,9 @@
 
 #include "dialogs/line_index.h"
 #include "host/host.h"
-#include "host/key_filter.h"
 #include "host/text_box.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,8 +36,8 @@ Form2::Form2(QWidget* owner, TextBox* inputBox, Host& host)
     setTabOrder(Command1, Command2);
     noDefaultButtons();
 
-    new KeyPressFilter(Text1, [this](int& keyAscii) { Text1_KeyPress(keyAscii); });
-    // Ctrl with a letter types a control code (Ctrl+V is 22): the filter sees it too.
+    // A key filter, not a validator: pasted text gets in and meets the number
+    // conversion, as typed text that the filter lets through does.
     Text1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -48,12 +48,29 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto mods = key->modifiers() & ~Qt::KeypadModifier;
-        if (mods == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
-            int code = key->key() - Qt::Key_A + 1;
+        int code = -1;
+        if (key->key() == Qt::Key_Backspace)
+            code = 8;
+        else if (mods == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
+            code = key->key() - Qt::Key_A + 1; // Ctrl with a letter types a control code
+        else if (!key->text().isEmpty() && !(mods & Qt::ControlModifier))
+            code = key->text().front().unicode();
+        if (code >= 0) {
             Text1_KeyPress(code);
             if (code == 0)
                 return true;
         }
+    } else if (watched == Text1 && event->type() == QEvent::InputMethod) {
+        auto* im = static_cast<QInputMethodEvent*>(event);
+        QString kept;
+        for (const QChar ch : im->commitString()) {
+            int code = ch.unicode();
+            Text1_KeyPress(code);
+            if (code != 0)
+                kept += ch;
+        }
+        if (kept != im->commitString())
+            im->setCommitString(kept, im->replacementStart(), im->replacementLength());
     }
     return DesignDialog::eventFilter(watched, event);
 }

@@ -154,8 +154,6 @@ class Form1 : public QMainWindow {
 
     void ComputeFrequency(const QString& inpStr);
     bool NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const;
-    // Everything Open does once a path is chosen; true when the file was opened.
-    bool openInputFile(const QString& path);
     QString ShowFileDialog(bool openMode, const QString& dialogTitle, const QString& filterText,
                            int filterIndex, int dialogFlags, const QString& initialDir,
                            const QString& fileName);
