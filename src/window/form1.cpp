@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <limits>
 
 namespace {
 
@@ -88,6 +89,7 @@ void Form1::buildControls() {
     auto line = [this](const char* name, TwipRect r) {
         auto* e = named(new QLineEdit(Frame1), name);
         setTwipGeometry(e, r);
+        e->setMaxLength(std::numeric_limits<int>::max()); // never cut what is typed or pasted
         return e;
     };
     auto option = [this](const char* name, const QString& caption, TwipRect r) {
