@@ -1,6 +1,10 @@
 #include "analysis/substring_search.h"
 
 #include <QChar>
+#include <bit>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace search {
 
@@ -44,13 +48,14 @@ qsizetype Matcher::indexIn(QStringView text, qsizetype from) const {
     const char16_t first = m_pattern[0];
     qsizetype k = 0;
     for (qsizetype i = from; i < n; ++i) {
-        const char16_t c = unit(s[i]);
         if (k == 0) {
             // Most of a scan is spent looking for the first unit.
-            if (c != first)
-                continue;
+            i = m_cs == Qt::CaseSensitive ? findUnit(s, i, n, first) : findFolded(s, i, n, first);
+            if (i == n)
+                return -1;
             k = 1;
         } else {
+            const char16_t c = unit(s[i]);
             while (k > 0 && c != m_pattern[size_t(k)])
                 k = m_border[size_t(k - 1)];
             if (c == m_pattern[size_t(k)])
@@ -60,6 +65,29 @@ qsizetype Matcher::indexIn(QStringView text, qsizetype from) const {
             return i - m + 1;
     }
     return -1;
+}
+
+qsizetype Matcher::findFolded(const char16_t* s, qsizetype i, qsizetype n, char16_t u) const {
+    while (i < n && unit(s[i]) != u)
+        ++i;
+    return i;
+}
+
+qsizetype findUnit(const char16_t* s, qsizetype i, qsizetype n, char16_t u) {
+#ifdef __SSE2__
+    const __m128i needle = _mm_set1_epi16(short(u));
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, needle));
+        if (mask != 0)
+            return i + (std::countr_zero(unsigned(mask)) >> 1);
+    }
+#endif
+    for (; i < n; ++i) {
+        if (s[i] == u)
+            return i;
+    }
+    return n;
 }
 
 qsizetype Matcher::lastIndexIn(QStringView text, qsizetype end) const {

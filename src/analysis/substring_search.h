@@ -28,11 +28,15 @@ class Matcher {
 
   private:
     char16_t unit(char16_t c) const;
+    qsizetype findFolded(const char16_t* s, qsizetype i, qsizetype n, char16_t u) const;
 
     Qt::CaseSensitivity m_cs;
     std::vector<char16_t> m_pattern;         // folded when case-insensitive
     std::vector<qsizetype> m_border;         // KMP failure function of m_pattern
     std::vector<qsizetype> m_reversedBorder; // the same for the reversed pattern
 };
+
+// The first i' >= i with s[i'] == u, or n.
+qsizetype findUnit(const char16_t* s, qsizetype i, qsizetype n, char16_t u);
 
 } // namespace search
