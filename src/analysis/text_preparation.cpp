@@ -100,7 +100,7 @@ void removeMatches(QString& text, QString* key, const search::Matcher& matcher,
 }
 
 bool isSingleUnit(const QString& entry) {
-    return entry.size() == 1 && !entry.front().isSurrogate();
+    return entry.size() == 1;
 }
 
 // One entry of the list as a stage of a pipeline: a Knuth-Morris-Pratt
