@@ -432,23 +432,29 @@ void TextBox::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
-    QString text = exact_text::normalizeLineBreaks(event->mimeData()->text());
-    if (event->source() == this || event->source() == viewport()) {
-        const qsizetype start = selStart();
-        const qsizetype length = selLength();
-        if (at >= start && at <= start + length) {
-            event->acceptProposedAction();
-            return; // dropped onto itself
-        }
-        text = m_text.mid(start, length);
-        if (event->dropAction() == Qt::MoveAction) {
-            replaceExact(start, length, QString(), true);
-            if (at > start)
-                at -= length;
-        }
+    const qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
+    if (event->source() == this || event->source() == viewport())
+        dropSelection(at, event->dropAction() == Qt::MoveAction);
+    else
+        dropText(at, exact_text::normalizeLineBreaks(event->mimeData()->text()));
+    event->acceptProposedAction();
+}
+
+void TextBox::dropSelection(qsizetype at, bool move) {
+    const qsizetype start = selStart();
+    const qsizetype length = selLength();
+    if (at >= start && at <= start + length)
+        return; // dropped onto itself
+    const QString text = m_text.mid(start, length);
+    if (move) {
+        replaceExact(start, length, QString(), true);
+        if (at > start)
+            at -= length; // the place moved with the text before it
     }
+    dropText(at, text);
+}
+
+void TextBox::dropText(qsizetype at, const QString& text) {
     replaceExact(at, 0, text, true);
     setViewSelection(at, at + text.size());
-    event->acceptProposedAction();
 }

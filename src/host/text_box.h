@@ -57,6 +57,10 @@ class TextBox : public QPlainTextEdit {
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
     void dropEvent(QDropEvent* event) override;
+    // A drag of this box's own selection ends at exact position `at`: moved or copied there.
+    void dropSelection(qsizetype at, bool move);
+    // Dropped text goes in at exact position `at` and is left selected.
+    void dropText(qsizetype at, const QString& text);
 
   private:
     struct Edit {

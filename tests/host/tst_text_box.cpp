@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
 
 class TstTextBox : public QObject {
     Q_OBJECT
@@ -238,6 +240,41 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), QStringLiteral("x\r\nyab\rc"));
         QCOMPARE(box.selText(), QStringLiteral("x\r\ny"));
         QCOMPARE(spy.count(), 1);
+    }
+
+    // The box's own selection dragged elsewhere in it: a move removes the text
+    // first, which shifts a later landing place; a copy leaves it.
+    void dragOfTheOwnSelection_data() {
+        QTest::addColumn<int>("at");
+        QTest::addColumn<bool>("move");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("move to a later place")
+            << 7 << true << QStringLiteral("\ncdefab\r\ngh") << QStringLiteral("ab");
+        QTest::newRow("move to the end")
+            << 11 << true << QStringLiteral("\ncdef\r\nghab") << QStringLiteral("ab");
+        QTest::newRow("copy to a later place")
+            << 7 << false << QStringLiteral("ab\ncdefab\r\ngh") << QStringLiteral("ab");
+        QTest::newRow("onto itself") << 1 << true << QStringLiteral("ab\ncdef\r\ngh") << QString();
+    }
+    void dragOfTheOwnSelection() {
+        QFETCH(int, at);
+        QFETCH(bool, move);
+        QFETCH(QString, result);
+        QFETCH(QString, selected);
+        struct DropBox : TextBox {
+            using TextBox::dropSelection;
+        } box;
+        box.setText(QStringLiteral("ab\ncdef\r\ngh"));
+        box.setSelLength(2);
+        box.dropSelection(at, move);
+        QCOMPARE(box.text(), result);
+        if (!selected.isEmpty())
+            QCOMPARE(box.selText(), selected);
+        box.undoEdit();
+        if (move)
+            box.undoEdit();
+        QCOMPARE(box.text(), QStringLiteral("ab\ncdef\r\ngh"));
     }
 
     void keyPressFilterDropsKeys() {
