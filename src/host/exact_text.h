@@ -16,8 +16,11 @@ namespace exact_text {
 
 inline constexpr QChar kReplacedMark = QChar(0xFFFD); // shows U+FDD0 / U+FDD1
 inline constexpr QChar kBlockBreak = QChar(0x2029);   // a block break as QTextCursor reports it
-inline constexpr qsizetype kLongLine = 2'000;         // no block of the view is longer
-inline constexpr qsizetype kPiece = 1'000;            // how a longer line is cut when written
+// No block of the view is longer than kLongLine units: a keystroke lays out
+// its whole block again, so this bounds its cost. A longer line is cut into
+// pieces of kPiece units when written.
+inline constexpr qsizetype kLongLine = 1'000;
+inline constexpr qsizetype kPiece = 500;
 
 // What ends a block of the view. None: the last block. Split: a display-only
 // cut inside a long line, no code unit at all.
