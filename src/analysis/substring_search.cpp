@@ -5,6 +5,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace search {
 
@@ -73,7 +76,40 @@ qsizetype Matcher::findFolded(const char16_t* s, qsizetype i, qsizetype n, char1
     return i;
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+namespace {
+
+// Sixteen units at a time where the processor can; returns the first hit or
+// where it stopped looking.
+__attribute__((target("avx2"))) qsizetype findUnitWide(const char16_t* s, qsizetype i, qsizetype n,
+                                                       char16_t u) {
+    const __m256i needle = _mm256_set1_epi16(short(u));
+    for (; i + 16 <= n; i += 16) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const auto mask = unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi16(v, needle)));
+        if (mask != 0)
+            return i + (std::countr_zero(mask) >> 1);
+    }
+    return i;
+}
+
+} // namespace
+
+bool hasWideVectors() {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+}
+#else
+bool hasWideVectors() {
+    return false;
+}
+#endif
+
 qsizetype findUnit(const char16_t* s, qsizetype i, qsizetype n, char16_t u) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (hasWideVectors())
+        i = findUnitWide(s, i, n, u);
+#endif
 #ifdef __SSE2__
     const __m128i needle = _mm_set1_epi16(short(u));
     for (; i + 8 <= n; i += 8) {

@@ -36,6 +36,9 @@ class Matcher {
     std::vector<qsizetype> m_reversedBorder; // the same for the reversed pattern
 };
 
+// True when the processor compares sixteen code units at a time (AVX2).
+bool hasWideVectors();
+
 // The first i' >= i with s[i'] == u, or n.
 qsizetype findUnit(const char16_t* s, qsizetype i, qsizetype n, char16_t u);
 

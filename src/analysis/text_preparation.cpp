@@ -9,6 +9,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 #include <cstring>
 #include <memory>
 
@@ -128,9 +131,31 @@ std::vector<int> bordersOf(QStringView p) {
     return border;
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Sixteen places at a time; returns the first hit or where it stopped looking.
+__attribute__((target("avx2"))) qsizetype findStartWide(const char16_t* f, qsizetype i,
+                                                        qsizetype end, char16_t a, char16_t b) {
+    const __m256i va = _mm256_set1_epi16(short(a));
+    const __m256i vb = _mm256_set1_epi16(short(b));
+    for (; i + 17 <= end; i += 16) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f + i));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f + i + 1));
+        const auto mask = unsigned(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi16(x, va), _mm256_cmpeq_epi16(y, vb))));
+        if (mask != 0)
+            return i + (std::countr_zero(mask) >> 1);
+    }
+    return i;
+}
+#endif
+
 // The first i in [from, end) where a match of an entry starting with a, b may
 // begin: f[i] == a and f[i + 1] == b, or f[i] == a as the last unit; else end.
 qsizetype findStart(const char16_t* f, qsizetype i, qsizetype end, char16_t a, char16_t b) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (search::hasWideVectors())
+        i = findStartWide(f, i, end, a, b);
+#endif
 #ifdef __SSE2__
     const __m128i va = _mm_set1_epi16(short(a));
     const __m128i vb = _mm_set1_epi16(short(b));
