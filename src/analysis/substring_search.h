@@ -28,6 +28,7 @@ class Matcher {
 
   private:
     char16_t unit(char16_t c) const;
+    qsizetype findFolded(const char16_t* s, qsizetype i, qsizetype n, char16_t u) const;
 
     Qt::CaseSensitivity m_cs;
     const char16_t* m_fold = nullptr;        // folding table when case-insensitive
@@ -35,5 +36,11 @@ class Matcher {
     std::vector<qsizetype> m_border;         // KMP failure function of m_pattern
     std::vector<qsizetype> m_reversedBorder; // the same for the reversed pattern
 };
+
+// True when the processor compares sixteen code units at a time (AVX2).
+bool hasWideVectors();
+
+// The first i' >= i with s[i'] == u, or n.
+qsizetype findUnit(const char16_t* s, qsizetype i, qsizetype n, char16_t u);
 
 } // namespace search

@@ -1,43 +1,91 @@
 #include "host/exact_text.h"
 
+#include <cstring>
+
 namespace exact_text {
 
-QString render(const QString& exact, QChar blockBreak) {
+namespace {
+
+inline bool isBreakUnit(char16_t c) {
+    return c == u'\r' || c == u'\n' || c == 0x2029 || c == 0x2028;
+}
+
+} // namespace
+
+Blocks renderBlocks(QStringView exact, Break tail) {
+    Blocks out;
     // The view is never longer than the exact text: fill it in place.
-    QString view(exact.size(), Qt::Uninitialized);
-    QChar* out = view.data();
-    const QChar* in = exact.constData();
-    const qsizetype n = exact.size();
+    out.view.resize(exact.size() + exact.size() / kPiece + 1);
+    QChar* view = out.view.data();
     qsizetype k = 0;
+    const char16_t* in = exact.utf16();
+    const qsizetype n = exact.size();
+    auto emitText = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
+            const char16_t c = in[i];
+            view[k++] = (c & 0xFFFE) == 0xFDD0 ? kReplacedMark : QChar(c);
+        }
+    };
+    // One line [from, to) ended by `end` (breakUnits(end) units after `to`).
+    auto emitLine = [&](qsizetype from, qsizetype to, Break end, bool last) {
+        while (to - from > kLongLine) {
+            qsizetype cut = from + kPiece;
+            if (QChar::isHighSurrogate(in[cut - 1]) && QChar::isLowSurrogate(in[cut]))
+                --cut; // never part a surrogate pair
+            emitText(from, cut);
+            view[k++] = u'\n';
+            out.lengths.push_back(int(cut - from));
+            out.breaks.push_back(Break::Split);
+            from = cut;
+        }
+        emitText(from, to);
+        if (!last)
+            view[k++] = u'\n';
+        out.lengths.push_back(int(to - from + breakUnits(end)));
+        out.breaks.push_back(end);
+    };
+    qsizetype lineStart = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i].unicode();
-        if (c != u'\r' && c != u'\n' && c != 0x2029 && (c & 0xFFFE) != 0xFDD0) [[likely]] {
-            out[k++] = in[i];
+        const char16_t c = in[i];
+        if (!isBreakUnit(c)) [[likely]]
             continue;
-        }
-        switch (c) {
-        case u'\r':
-            if (i + 1 < n && in[i + 1] == u'\n') {
-                out[k++] = blockBreak;
-                ++i;
-            } else {
-                out[k++] = kLineMark;
-            }
-            break;
-        case u'\n':
-        case 0x2029:
-            out[k++] = kLineMark;
-            break;
-        case 0xFDD0:
-        case 0xFDD1:
-            out[k++] = kReplacedMark;
-            break;
-        default:
-            out[k++] = in[i];
-        }
+        Break b = Break::Lf;
+        if (c == u'\r')
+            b = i + 1 < n && in[i + 1] == u'\n' ? Break::CrLf : Break::Cr;
+        else if (c == 0x2029)
+            b = Break::ParagraphSeparator;
+        else if (c == 0x2028)
+            b = Break::LineSeparator;
+        const qsizetype next = i + breakUnits(b);
+        const bool endsPiece = next == n && tail != Break::None && tail != Break::Split;
+        emitLine(lineStart, i, b, endsPiece);
+        lineStart = next;
+        i = next - 1;
     }
-    view.truncate(k);
+    if (lineStart < n || tail == Break::None || tail == Break::Split || n == 0)
+        emitLine(lineStart, n, tail == Break::Split ? Break::Split : Break::None, true);
+    out.view.truncate(k);
+    return out;
+}
+
+QString render(const QString& exact, QChar blockBreak) {
+    QString view = renderBlocks(exact).view;
+    if (blockBreak != u'\n')
+        view.replace(u'\n', blockBreak);
     return view;
+}
+
+void splice(QString& s, qsizetype position, qsizetype length, QStringView text) {
+    const qsizetype oldSize = s.size();
+    const qsizetype newSize = oldSize - length + text.size();
+    if (newSize > oldSize)
+        s.resize(newSize); // grows the capacity geometrically
+    QChar* d = s.data();
+    std::memmove(d + position + text.size(), d + position + length,
+                 size_t(oldSize - position - length) * sizeof(QChar));
+    std::memcpy(d + position, text.data(), size_t(text.size()) * sizeof(QChar));
+    if (newSize < oldSize)
+        s.truncate(newSize);
 }
 
 QString fromTyped(const QString& viewChars) {
@@ -50,14 +98,6 @@ QString fromTyped(const QString& viewChars) {
             exact += c;
     }
     return exact;
-}
-
-qsizetype advance(const QString& exact, qsizetype from, qsizetype viewCount) {
-    qsizetype i = from;
-    const qsizetype n = exact.size();
-    for (qsizetype k = 0; k < viewCount && i < n; ++k)
-        i += pairAt(exact, i) ? 2 : 1;
-    return i;
 }
 
 QString normalizeLineBreaks(const QString& text) {

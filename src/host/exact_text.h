@@ -1,35 +1,60 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 // How the exact text of a text box is shown in its QTextDocument, and back.
 //
-// The exact text is the source of truth. In the view a CR LF pair is one block
-// break; every other code unit is exactly one view character. Characters that
-// the document would itself turn into a block break (lone CR, lone LF, U+2029,
-// the frame markers U+FDD0/U+FDD1) are shown by a stand-in character, so that
-// positions map one to one except at CR LF pairs.
+// The exact text is the source of truth. Every line break of it (CR LF, lone
+// CR, lone LF, U+2029, U+2028) ends a block of the view; which one it was is
+// kept beside the view (see BlockMap). A line longer than kLongLine is shown in
+// blocks of kPiece units that end with no break at all. Every other code unit is
+// exactly one view character; the frame markers U+FDD0/U+FDD1, which the
+// document would take for structure, are shown by a stand-in.
 namespace exact_text {
 
-inline constexpr QChar kLineMark = QChar(0x2028);     // shows a lone CR, lone LF or U+2029
 inline constexpr QChar kReplacedMark = QChar(0xFFFD); // shows U+FDD0 / U+FDD1
 inline constexpr QChar kBlockBreak = QChar(0x2029);   // a block break as QTextCursor reports it
+// No block of the view is longer than kLongLine units: a keystroke lays out
+// its whole block again, so this bounds its cost. A longer line is cut into
+// pieces of kPiece units when written.
+inline constexpr qsizetype kLongLine = 1'000;
+inline constexpr qsizetype kPiece = 500;
+
+// What ends a block of the view. None: the last block. Split: a display-only
+// cut inside a long line, no code unit at all.
+enum class Break : std::uint8_t { None, CrLf, Cr, Lf, ParagraphSeparator, LineSeparator, Split };
+
+inline int breakUnits(Break b) {
+    return b == Break::CrLf ? 2 : (b == Break::None || b == Break::Split) ? 0 : 1;
+}
 
 // True when a CR LF pair starts at i.
 inline bool pairAt(const QString& s, qsizetype i) {
     return i + 1 < s.size() && s[i] == u'\r' && s[i + 1] == u'\n';
 }
 
-// The view form of `exact`; `blockBreak` is what stands for a CR LF pair
-// ('\n' for inserting into a document, U+2029 to compare with selectedText()).
+// The blocks that show a piece of exact text: the view text (blocks joined by
+// '\n'), and each block's exact length and break. `tail` is the break that ends
+// the piece: None or Split when it ends inside a line (a last block is shown
+// even when empty); a real break when the piece ends just after one.
+struct Blocks {
+    QString view;
+    std::vector<int> lengths;
+    std::vector<Break> breaks;
+};
+Blocks renderBlocks(QStringView exact, Break tail = Break::None);
+
+// The view form of `exact` as a whole text, blocks joined by `blockBreak`.
 QString render(const QString& exact, QChar blockBreak = QChar(u'\n'));
+
+// s.replace(position, length, text) done in place: only the tail moves
+// (QString::replace copies the whole string when the lengths differ).
+void splice(QString& s, qsizetype position, qsizetype length, QStringView text);
 
 // Exact text for characters that were typed into the view: a block break is CR LF.
 QString fromTyped(const QString& viewChars);
-
-// Walks `viewCount` view characters forward from exact position `from`;
-// returns the exact position reached (never past the end).
-qsizetype advance(const QString& exact, qsizetype from, qsizetype viewCount);
 
 // Pasted text gets the platform's line breaks of a text box: LF, lone CR and CR LF become CR LF.
 QString normalizeLineBreaks(const QString& text);

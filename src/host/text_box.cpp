@@ -13,20 +13,21 @@
 #include <QTextDocument>
 #include <algorithm>
 
-using exact_text::pairAt;
-
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(true);
     setUndoRedoEnabled(false); // undo works on the exact text, see undoEdit()
+    m_blocks.assign({0}, {exact_text::Break::None});
     connect(document(), &QTextDocument::contentsChange, this, &TextBox::onContentsChange);
 }
 
 void TextBox::setText(const QString& text) {
     m_text = text;
+    exact_text::Blocks blocks = exact_text::renderBlocks(m_text);
     m_updatingView = true;
-    setPlainText(exact_text::render(text));
+    setPlainText(blocks.view);
     m_updatingView = false;
+    m_blocks.assign(std::move(blocks.lengths), std::move(blocks.breaks));
     m_undo.clear();
     m_redo.clear();
     setViewSelection(0, 0);
@@ -104,37 +105,22 @@ void TextBox::recordEdit(qsizetype position, const QString& removed, const QStri
     m_undo.push_back({position, removed, inserted});
 }
 
+// Blocks whose exact text spans the units just before and just after
+// [position, position + length): an edit there may pair a lone CR with a lone
+// LF or split a pair, so those neighbours are shown again with it.
+std::pair<int, int> TextBox::blocksAround(qsizetype position, qsizetype length) const {
+    const int first = m_blocks.locate(std::max<qsizetype>(position - 1, 0)).first;
+    const qsizetype after = position + length;
+    const int last = after < m_text.size() ? m_blocks.locate(after).first : m_blocks.count() - 1;
+    return {first, last};
+}
+
 void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& text,
                            bool recordUndo) {
-    const QString& old = m_text;
-    // Re-render one character more on each side, never splitting a CR LF pair:
-    // the edit may join a lone CR to a lone LF or split a pair.
-    qsizetype from = position;
-    if (from > 0) {
-        --from;
-        if (from > 0 && pairAt(old, from - 1))
-            --from;
-    }
-    qsizetype oldTo = position + length;
-    if (oldTo < old.size()) {
-        ++oldTo;
-        if (oldTo < old.size() && pairAt(old, oldTo - 1))
-            ++oldTo;
-    }
-    const int viewFrom = viewFromExact(from);
-    const int viewTo = viewFromExact(oldTo);
-    const QString removed = old.mid(position, length);
-
-    m_text.replace(position, length, text);
-    const qsizetype newTo = oldTo + (text.size() - length);
-
-    m_updatingView = true;
-    QTextCursor c(document());
-    c.setPosition(viewFrom);
-    c.setPosition(viewTo, QTextCursor::KeepAnchor);
-    c.insertText(exact_text::render(m_text.mid(from, newTo - from)));
-    m_updatingView = false;
-
+    const auto [first, last] = blocksAround(position, length);
+    const QString removed = m_text.mid(position, length);
+    exact_text::splice(m_text, position, length, text);
+    showBlocksAgain(first, last, text.size() - length);
     if (recordUndo)
         recordEdit(position, removed, text);
     const qsizetype caret = position + text.size();
@@ -142,20 +128,80 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
     emit changed();
 }
 
+// Shows blocks first..last again from the exact text, whose part in them grew by
+// `grown` units; the blocks around them are left as they are.
+void TextBox::showBlocksAgain(int first, int last, qsizetype grown) {
+    const qsizetype from = m_blocks.start(first);
+    const qsizetype to = m_blocks.start(last) + m_blocks.length(last) + grown;
+    const exact_text::Blocks blocks =
+        exact_text::renderBlocks(QStringView(m_text).mid(from, to - from), m_blocks.breakOf(last));
+    QTextDocument* doc = document();
+    const QTextBlock firstBlock = doc->findBlockByNumber(first);
+    const QTextBlock lastBlock = doc->findBlockByNumber(last);
+    m_updatingView = true;
+    QTextCursor c(doc);
+    c.setPosition(firstBlock.position());
+    c.setPosition(lastBlock.position() + lastBlock.length() - 1, QTextCursor::KeepAnchor);
+    c.insertText(blocks.view);
+    m_updatingView = false;
+    m_blocks.replace(first, last, blocks.lengths, blocks.breaks);
+}
+
 void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
     if (m_updatingView)
         return;
-    // The document may report more than was changed (the final block, formats):
-    // compare with the old view and keep only what differs.
-    const int docEnd = document()->characterCount() - 1;
-    const int addedEnd = std::clamp(position + charsAdded, position, docEnd);
-    const qsizetype exactStart = exactFromView(position);
-    const qsizetype exactEnd = exact_text::advance(m_text, exactStart, charsRemoved);
-    const QString oldView =
-        exact_text::render(m_text.mid(exactStart, exactEnd - exactStart), exact_text::kBlockBreak);
-    QTextCursor c(document());
+    QTextDocument* doc = document();
+    // Everything before `position` is unchanged, so is the block holding it;
+    // the old blocks from there on are still described by m_blocks.
+    const QTextBlock startBlock = doc->findBlock(std::min(position, doc->characterCount() - 1));
+    struct OldPlace {
+        int block;
+        int viewStart;
+        qsizetype exactStart;
+    };
+    OldPlace walk{startBlock.blockNumber(), startBlock.position(),
+                  m_blocks.start(startBlock.blockNumber())};
+    // The exact position and old block of old view position v (v only grows).
+    auto oldExact = [&](int v) {
+        while (walk.block + 1 < m_blocks.count() &&
+               v > walk.viewStart + m_blocks.textLength(walk.block)) {
+            walk.viewStart += m_blocks.textLength(walk.block) + 1;
+            walk.exactStart += m_blocks.length(walk.block);
+            ++walk.block;
+        }
+        return walk.exactStart +
+               std::min<qsizetype>(v - walk.viewStart, m_blocks.textLength(walk.block));
+    };
+
+    // The document may report more than was changed (formats, the final
+    // block): compare the old and new view and keep only what differs.
+    QString oldView;
+    {
+        OldPlace at = walk;
+        const int end = position + charsRemoved;
+        for (int v = position; v < end && at.block < m_blocks.count();) {
+            const int textLength = m_blocks.textLength(at.block);
+            const int inBlock = v - at.viewStart;
+            if (inBlock < textLength) {
+                const int take = std::min(textLength - inBlock, end - v);
+                oldView +=
+                    exact_text::renderBlocks(QStringView(m_text).mid(at.exactStart + inBlock, take))
+                        .view;
+                v += take;
+            } else {
+                if (at.block + 1 == m_blocks.count())
+                    break; // the last block has no separator
+                oldView += exact_text::kBlockBreak;
+                ++v;
+                at = {at.block + 1, at.viewStart + textLength + 1,
+                      at.exactStart + m_blocks.length(at.block)};
+            }
+        }
+    }
+    const int docEnd = doc->characterCount() - 1;
+    QTextCursor c(doc);
     c.setPosition(std::min(position, docEnd));
-    c.setPosition(addedEnd, QTextCursor::KeepAnchor);
+    c.setPosition(std::clamp(position + charsAdded, position, docEnd), QTextCursor::KeepAnchor);
     const QString newView = c.selectedText();
 
     qsizetype prefix = 0;
@@ -168,56 +214,71 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
     if (prefix == oldView.size() && prefix == newView.size())
         return;
 
-    const qsizetype from = exact_text::advance(m_text, exactStart, prefix);
-    const qsizetype to = exact_text::advance(m_text, from, oldView.size() - prefix - suffix);
+    const qsizetype from = oldExact(position + int(prefix));
+    const int firstBlock = walk.block;
+    const qsizetype to = oldExact(position + int(oldView.size() - suffix));
+    const int lastOldBlock = walk.block;
+    const int lastNewBlock = doc->findBlock(position + int(newView.size() - suffix)).blockNumber();
     const QString inserted =
         exact_text::fromTyped(newView.mid(prefix, newView.size() - prefix - suffix));
     const QString removed = m_text.mid(from, to - from);
-    m_text.replace(from, to - from, inserted);
+    exact_text::splice(m_text, from, to - from, inserted);
     recordEdit(from, removed, inserted);
 
-    // Typing cannot split a CR LF pair, but deleting what stood between a lone
-    // CR and a lone LF joins them into one: show that pair as a line break.
-    const qsizetype end = from + inserted.size();
-    if (!inserted.isEmpty() && end > 0 && pairAt(m_text, end - 1))
-        fixFormedPair(end - 1);
-    if (from > 0 && pairAt(m_text, from - 1))
-        fixFormedPair(from - 1);
-    emit changed();
-}
+    // Enter is written on the exact text, so a block break that comes from the
+    // view is rare (an input method): take it for CR LF. The last new block
+    // keeps the break of the old block it grew out of.
+    std::vector<int> lengths;
+    std::vector<exact_text::Break> breaks;
+    QTextBlock block = doc->findBlockByNumber(firstBlock);
+    for (int j = firstBlock; j <= lastNewBlock; ++j, block = block.next()) {
+        const auto end =
+            j < lastNewBlock ? exact_text::Break::CrLf : m_blocks.breakOf(lastOldBlock);
+        breaks.push_back(end);
+        lengths.push_back(block.length() - 1 + exact_text::breakUnits(end));
+    }
+    m_blocks.replace(firstBlock, lastOldBlock, lengths, breaks);
 
-void TextBox::fixFormedPair(qsizetype crPosition) {
-    const int view = viewFromExact(crPosition);
-    m_updatingView = true;
-    QTextCursor c(document());
-    c.setPosition(view);
-    c.setPosition(view + 2, QTextCursor::KeepAnchor);
-    c.insertText(QStringLiteral("\n"));
-    m_updatingView = false;
+    // Deleting what stood between a lone CR and a lone LF joins them into one
+    // line break, and typing may make a block too long: show those blocks again.
+    int redoFirst = firstBlock;
+    int redoLast = lastNewBlock;
+    bool redo = false;
+    for (int j = firstBlock; j <= lastNewBlock; ++j)
+        redo = redo || m_blocks.textLength(j) > exact_text::kLongLine;
+    for (const qsizetype x : {from, from + inserted.size()}) {
+        if (x > 0 && exact_text::pairAt(m_text, x - 1)) {
+            const int j = m_blocks.locate(x - 1).first;
+            if (m_blocks.breakOf(j) == exact_text::Break::Cr) {
+                redoFirst = std::min(redoFirst, j);
+                redoLast = std::max(redoLast, std::min(j + 1, m_blocks.count() - 1));
+                redo = true;
+            }
+        }
+    }
+    if (redo) {
+        const QTextCursor caret = textCursor();
+        const qsizetype anchor = exactFromView(caret.anchor());
+        const qsizetype at = exactFromView(caret.position());
+        showBlocksAgain(redoFirst, redoLast, 0);
+        setViewSelection(anchor, at);
+    }
+    emit changed();
 }
 
 int TextBox::viewFromExact(qsizetype exact) const {
     exact = std::clamp<qsizetype>(exact, 0, m_text.size());
-    const QTextDocument* doc = document();
-    // Block b starts at exact position position(b) + b: every earlier block ends in CR LF.
-    int lo = 0;
-    int hi = doc->blockCount() - 1;
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= exact)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    const QTextBlock block = doc->findBlockByNumber(lo);
-    const int blockEnd = block.position() + block.length() - 1;
+    const auto [number, offset] = m_blocks.locate(exact);
+    const QTextBlock block = document()->findBlockByNumber(number);
     // An exact position between CR and LF shows before the line break.
-    return int(std::min<qsizetype>(exact - lo, blockEnd));
+    return block.position() + int(std::min<qsizetype>(offset, block.length() - 1));
 }
 
 qsizetype TextBox::exactFromView(int view) const {
     view = std::clamp(view, 0, document()->characterCount() - 1);
-    return qsizetype(view) + document()->findBlock(view).blockNumber();
+    const QTextBlock block = document()->findBlock(view);
+    const int number = block.blockNumber();
+    return m_blocks.start(number) + std::min(view - block.position(), m_blocks.textLength(number));
 }
 
 void TextBox::setViewSelection(qsizetype exactAnchor, qsizetype exactPosition) {
@@ -260,14 +321,42 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(&changedKey);
         return;
     }
-    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
-        // Shift+Enter would insert U+2028; a line break here is always CR LF.
-        QKeyEvent plainEnter(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                             event->text());
-        QPlainTextEdit::keyPressEvent(&plainEnter);
+    if (enter && !isReadOnly()) {
+        // A line break typed here is always CR LF (Shift+Enter too); written on
+        // the exact text, so that the view never has to guess what a new block
+        // break stands for.
+        replaceExact(selStart(), selLength(), QStringLiteral("\r\n"), true);
+        ensureCursorVisible();
+        event->accept();
         return;
     }
+    stepOverSplit(event);
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// Where a long line is cut for display, the end of one block and the start of
+// the next are the same place of the text: keys that delete or move one
+// character first cross the cut, so that they act on a character.
+void TextBox::stepOverSplit(const QKeyEvent* event) {
+    const int key = event->key();
+    if (key != Qt::Key_Backspace && key != Qt::Key_Delete && key != Qt::Key_Left &&
+        key != Qt::Key_Right)
+        return;
+    QTextCursor c = textCursor();
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && c.hasSelection())
+        return;
+    const int number = c.blockNumber();
+    const bool back = key == Qt::Key_Backspace || key == Qt::Key_Left;
+    const bool cut = back ? c.atBlockStart() && number > 0 &&
+                                m_blocks.breakOf(number - 1) == exact_text::Break::Split
+                          : c.atBlockEnd() && m_blocks.breakOf(number) == exact_text::Break::Split;
+    if (!cut)
+        return;
+    const bool keep =
+        (key == Qt::Key_Left || key == Qt::Key_Right) && (event->modifiers() & Qt::ShiftModifier);
+    c.setPosition(c.position() + (back ? -1 : 1),
+                  keep ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(c);
 }
 
 void TextBox::keyReleaseEvent(QKeyEvent* event) {
@@ -343,23 +432,29 @@ void TextBox::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
-    QString text = exact_text::normalizeLineBreaks(event->mimeData()->text());
-    if (event->source() == this || event->source() == viewport()) {
-        const qsizetype start = selStart();
-        const qsizetype length = selLength();
-        if (at >= start && at <= start + length) {
-            event->acceptProposedAction();
-            return; // dropped onto itself
-        }
-        text = m_text.mid(start, length);
-        if (event->dropAction() == Qt::MoveAction) {
-            replaceExact(start, length, QString(), true);
-            if (at > start)
-                at -= length;
-        }
+    const qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
+    if (event->source() == this || event->source() == viewport())
+        dropSelection(at, event->dropAction() == Qt::MoveAction);
+    else
+        dropText(at, exact_text::normalizeLineBreaks(event->mimeData()->text()));
+    event->acceptProposedAction();
+}
+
+void TextBox::dropSelection(qsizetype at, bool move) {
+    const qsizetype start = selStart();
+    const qsizetype length = selLength();
+    if (at >= start && at <= start + length)
+        return; // dropped onto itself
+    const QString text = m_text.mid(start, length);
+    if (move) {
+        replaceExact(start, length, QString(), true);
+        if (at > start)
+            at -= length; // the place moved with the text before it
     }
+    dropText(at, text);
+}
+
+void TextBox::dropText(qsizetype at, const QString& text) {
     replaceExact(at, 0, text, true);
     setViewSelection(at, at + text.size());
-    event->acceptProposedAction();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/block_map.h"
+
 #include <QPlainTextEdit>
 #include <QString>
 #include <functional>
@@ -55,6 +57,10 @@ class TextBox : public QPlainTextEdit {
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
     void dropEvent(QDropEvent* event) override;
+    // A drag of this box's own selection ends at exact position `at`: moved or copied there.
+    void dropSelection(qsizetype at, bool move);
+    // Dropped text goes in at exact position `at` and is left selected.
+    void dropText(qsizetype at, const QString& text);
 
   private:
     struct Edit {
@@ -67,12 +73,15 @@ class TextBox : public QPlainTextEdit {
     // Replaces exact [position, position + length) and brings the view in line with it.
     void replaceExact(qsizetype position, qsizetype length, const QString& text, bool recordUndo);
     void recordEdit(qsizetype position, const QString& removed, const QString& inserted);
-    void fixFormedPair(qsizetype crPosition);
+    std::pair<int, int> blocksAround(qsizetype position, qsizetype length) const;
+    void showBlocksAgain(int first, int last, qsizetype grown);
+    void stepOverSplit(const QKeyEvent* event);
     int viewFromExact(qsizetype exact) const;
     qsizetype exactFromView(int view) const;
     void setViewSelection(qsizetype exactAnchor, qsizetype exactPosition);
 
     QString m_text;
+    BlockMap m_blocks; // what each block of the view stands for in m_text
     bool m_updatingView = false;
     bool m_hasFocus = false;
     std::vector<Edit> m_undo;

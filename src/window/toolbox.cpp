@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <limits>
 
 Toolbox::Toolbox(QWidget* parent) : QGroupBox(QStringLiteral("工具箱"), parent) {
     setObjectName(QStringLiteral("Frame1"));
@@ -27,7 +28,9 @@ Toolbox::Toolbox(QWidget* parent) : QGroupBox(QStringLiteral("工具箱"), paren
         return b;
     };
     auto line = [&](const char* name, twips::Rect r) {
-        return place(new QLineEdit(this), name, r);
+        QLineEdit* e = place(new QLineEdit(this), name, r);
+        e->setMaxLength(std::numeric_limits<int>::max()); // never cut what is typed or pasted
+        return e;
     };
     auto option = [&](const char* name, const QString& caption, twips::Rect r) {
         return place(new QRadioButton(caption, this), name, r);

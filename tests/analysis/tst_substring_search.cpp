@@ -89,6 +89,24 @@ class TestSubstringSearch : public QObject {
         QCOMPARE(search::Matcher(pattern).countIn(text), count);
     }
 
+    // The scan for a pattern's first unit looks at several units at a time:
+    // every place in and after such a group, and both ends of the text.
+    void firstUnitIsFoundEverywhere() {
+        for (int n = 1; n <= 40; ++n) {
+            for (int p = 0; p < n; ++p) {
+                QString text(n, u'a');
+                text[p] = u'b';
+                for (int from = 0; from <= n; ++from) {
+                    const qsizetype expected = from <= p ? p : -1;
+                    QCOMPARE(search::Matcher(QStringLiteral("b")).indexIn(text, from), expected);
+                    QCOMPARE(search::Matcher(QStringLiteral("B"), Qt::CaseInsensitive)
+                                 .indexIn(text, from),
+                             expected);
+                }
+            }
+        }
+    }
+
     void adversarialPatternIsFound() {
         // Quadratic matchers take minutes here; this one a few milliseconds.
         const QString text = QString(2'000'000, u'a') + u'b' + QString(40'000, u'a');

@@ -8,7 +8,10 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
 
 class TstTextBox : public QObject {
     Q_OBJECT
@@ -34,6 +37,7 @@ class TstTextBox : public QObject {
         QTest::newRow("unpaired surrogate") << QString(QStringLiteral("x")) + QChar(0xD800) + u'y';
         QTest::newRow("frame markers") << QString(QChar(0xFDD0)) + QChar(0xFDD1);
         QTest::newRow("tab and chinese") << QStringLiteral("中\t文");
+        QTest::newRow("every break") << QStringLiteral("a\nb\rc\r\nd\u2029e\u2028f\n\n\r\r");
         QTest::newRow("empty") << QString();
     }
 
@@ -46,6 +50,14 @@ class TstTextBox : public QObject {
         QCOMPARE(box.selLength(), 0);
         box.setSelLength(int(text.size()));
         QCOMPARE(box.selText(), text);
+        // Every line break is a block of its own; CR LF is one break.
+        int breaks = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            breaks += c == u'\n' || c == u'\u2028' || c == u'\u2029' ||
+                      (c == u'\r' && !exact_text::pairAt(text, i));
+        }
+        QCOMPARE(box.document()->blockCount(), breaks + 1);
         // Every position that is not inside a CR LF pair maps back to itself.
         for (int i = 0; i <= text.size(); ++i) {
             if (i > 0 && exact_text::pairAt(text, i - 1))
@@ -230,6 +242,41 @@ class TstTextBox : public QObject {
         QCOMPARE(spy.count(), 1);
     }
 
+    // The box's own selection dragged elsewhere in it: a move removes the text
+    // first, which shifts a later landing place; a copy leaves it.
+    void dragOfTheOwnSelection_data() {
+        QTest::addColumn<int>("at");
+        QTest::addColumn<bool>("move");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("move to a later place")
+            << 7 << true << QStringLiteral("\ncdefab\r\ngh") << QStringLiteral("ab");
+        QTest::newRow("move to the end")
+            << 11 << true << QStringLiteral("\ncdef\r\nghab") << QStringLiteral("ab");
+        QTest::newRow("copy to a later place")
+            << 7 << false << QStringLiteral("ab\ncdefab\r\ngh") << QStringLiteral("ab");
+        QTest::newRow("onto itself") << 1 << true << QStringLiteral("ab\ncdef\r\ngh") << QString();
+    }
+    void dragOfTheOwnSelection() {
+        QFETCH(int, at);
+        QFETCH(bool, move);
+        QFETCH(QString, result);
+        QFETCH(QString, selected);
+        struct DropBox : TextBox {
+            using TextBox::dropSelection;
+        } box;
+        box.setText(QStringLiteral("ab\ncdef\r\ngh"));
+        box.setSelLength(2);
+        box.dropSelection(at, move);
+        QCOMPARE(box.text(), result);
+        if (!selected.isEmpty())
+            QCOMPARE(box.selText(), selected);
+        box.undoEdit();
+        if (move)
+            box.undoEdit();
+        QCOMPARE(box.text(), QStringLiteral("ab\ncdef\r\ngh"));
+    }
+
     void keyPressFilterDropsKeys() {
         TextBox box;
         box.show();
@@ -242,7 +289,149 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), QStringLiteral("ab"));
     }
 
+    // Enter, Backspace and Delete next to lone breaks change how CR and LF pair
+    // up; undo brings the text and its lines back.
+    void editsAroundLoneBreaks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<int>("blocks");
+        QTest::newRow("Enter over the unit between CR and LF")
+            << QStringLiteral("a\rZ\nb") << 2 << 1 << int(Qt::Key_Return)
+            << QStringLiteral("a\r\r\n\nb") << 4;
+        QTest::newRow("Backspace joins CR and LF")
+            << QStringLiteral("a\rZ\nb") << 3 << 0 << int(Qt::Key_Backspace)
+            << QStringLiteral("a\r\nb") << 2;
+        QTest::newRow("Delete joins CR and LF")
+            << QStringLiteral("a\rZ\nb") << 2 << 0 << int(Qt::Key_Delete)
+            << QStringLiteral("a\r\nb") << 2;
+        QTest::newRow("Enter between LF and CR")
+            << QStringLiteral("\n\r") << 1 << 0 << int(Qt::Key_Return) << QStringLiteral("\n\r\n\r")
+            << 4;
+        QTest::newRow("Backspace over a lone LF")
+            << QStringLiteral("a\n\nb") << 2 << 0 << int(Qt::Key_Backspace)
+            << QStringLiteral("a\nb") << 2;
+        QTest::newRow("Delete of a lone CR before LF of a pair")
+            << QStringLiteral("\r\r\n") << 0 << 0 << int(Qt::Key_Delete) << QStringLiteral("\r\n")
+            << 2;
+        QTest::newRow("Enter after a lone CR at the end")
+            << QStringLiteral("a\r") << 2 << 0 << int(Qt::Key_Return) << QStringLiteral("a\r\r\n")
+            << 3;
+    }
+    void editsAroundLoneBreaks() {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(int, key);
+        QFETCH(QString, result);
+        QFETCH(int, blocks);
+        TextBox box;
+        box.show();
+        box.setFocus();
+        box.setText(text);
+        const int blocksBefore = box.document()->blockCount();
+        box.setSelStart(start);
+        box.setSelLength(length);
+        QTest::keyClick(&box, Qt::Key(key));
+        QCOMPARE(box.text(), result);
+        QCOMPARE(box.document()->blockCount(), blocks);
+        QCOMPARE(box.document()->toRawText(), exact_text::render(result, exact_text::kBlockBreak));
+        // The caret stands where the edit ended, and the next character goes there.
+        const int caret = box.selStart();
+        QTest::keyClicks(&box, QStringLiteral("q"));
+        QCOMPARE(box.text(), result.left(caret) + u'q' + result.mid(caret));
+        box.undoEdit();
+        box.undoEdit();
+        QCOMPARE(box.text(), text);
+        QCOMPARE(box.document()->blockCount(), blocksBefore);
+    }
+
+    void spaceStartsANewUndoStep() {
+        TextBox box;
+        box.show();
+        box.setFocus();
+        QTest::keyClicks(&box, QStringLiteral("ab cd"));
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.text(), QStringLiteral("ab"));
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.text(), QString());
+    }
+
+    // A very long line is shown in pieces that end with no break; the text,
+    // positions and single-character keys are as if it were one line.
+    void longLineIsShownInPieces() {
+        using exact_text::kLongLine;
+        using exact_text::kPiece;
+        QString line;
+        for (qsizetype i = 0; i < 3 * kLongLine; ++i)
+            line += QChar(char16_t(u'a' + i % 26));
+        line.replace(kPiece - 1, 2, QStringLiteral("\U0001F600")); // straddles the first cut
+        const QString text = QStringLiteral("x\n") + line + QStringLiteral("\r\ny");
+        TextBox box;
+        box.show();
+        box.setFocus();
+        box.setText(text);
+        QCOMPARE(box.text(), text);
+        QVERIFY(box.document()->blockCount() > 3);
+        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
+            QVERIFY(b.length() - 1 <= kLongLine);
+            QVERIFY(!b.text().startsWith(QChar(0xDE00))); // no surrogate pair is parted
+        }
+        // Every exact position maps back to itself across the cuts.
+        for (const int at : {2, 2 + int(kPiece) - 1, 2 + int(kPiece), 2 + int(kPiece) + 1,
+                             2 + 2 * int(kPiece), int(text.size()) - 1}) {
+            box.setSelStart(at);
+            QCOMPARE(box.selStart(), at);
+        }
+        box.setSelStart(5);
+        box.setSelLength(int(2 * kPiece));
+        QCOMPARE(box.selText(), text.mid(5, 2 * kPiece));
+        // Backspace just after a cut and Delete just before one remove one unit each.
+        QString model = text;
+        QTextCursor c = box.textCursor();
+        c.setPosition(box.document()->findBlockByNumber(2).position());
+        box.setTextCursor(c);
+        const int cut = box.selStart();
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        model.remove(cut - 1, 1);
+        QCOMPARE(box.text(), model);
+        c = box.textCursor();
+        c.setPosition(box.document()->findBlockByNumber(3).position() - 1);
+        box.setTextCursor(c);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        model.remove(box.selStart(), 1);
+        QCOMPARE(box.text(), model);
+        // Typing into a piece until it passes the limit shows it in pieces again.
+        box.setSelStart(10);
+        const QString typed(int(kLongLine), u'z');
+        for (const QChar ch : typed)
+            QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        model.insert(10, typed);
+        QCOMPARE(box.text(), model);
+        QCOMPARE(box.selStart(), 10 + int(kLongLine));
+        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() - 1 <= kLongLine);
+        // A line of exactly the limit stays one block.
+        box.setText(QString(int(kLongLine), u'w'));
+        QCOMPARE(box.document()->blockCount(), 1);
+    }
+
+    // Short texts full of breaks, and a long line edited around the places
+    // where it is cut for display.
+    void randomEditsKeepTheTextExact_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<bool>("nearCuts");
+        QTest::newRow("short lines") << QStringLiteral("x\r\ny\rz\n") << 1500 << false;
+        QTest::newRow("long line")
+            << QString(int(5 * exact_text::kPiece), u'x') + QStringLiteral("\ny") << 300 << true;
+    }
     void randomEditsKeepTheTextExact() {
+        QFETCH(QString, start);
+        QFETCH(int, steps);
+        QFETCH(bool, nearCuts);
         TextBox box;
         box.show();
         box.setFocus();
@@ -251,14 +440,16 @@ class TstTextBox : public QObject {
                                     QStringLiteral("\n"),     QStringLiteral("\r\n"),
                                     QStringLiteral("中"),     QStringLiteral("\u2029"),
                                     QStringLiteral("\u2028"), QStringLiteral("b\rc")};
-        QString model = QStringLiteral("x\r\ny\rz\n");
+        QString model = start;
         box.setText(model);
         // A caret cannot stand between CR and LF; it goes before the pair.
         auto round = [&](qsizetype k) {
             return (k > 0 && exact_text::pairAt(model, k - 1)) ? k - 1 : k;
         };
-        for (int step = 0; step < 1500; ++step) {
-            const qsizetype k = rng.bounded(int(model.size()) + 2);
+        for (int step = 0; step < steps; ++step) {
+            const qsizetype k = nearCuts
+                                    ? rng.bounded(1, 5) * exact_text::kPiece + rng.bounded(-3, 4)
+                                    : rng.bounded(int(model.size()) + 2);
             const qsizetype l = rng.bounded(4);
             box.setSelStart(int(k));
             box.setSelLength(int(l));
@@ -307,10 +498,15 @@ class TstTextBox : public QObject {
                 break;
             }
             QCOMPARE(box.text(), model);
-            QCOMPARE(box.document()->toRawText(),
-                     exact_text::render(model, exact_text::kBlockBreak));
-            if (model.size() > 60)
-                box.setText(model = model.left(20));
+            if (!nearCuts) {
+                QCOMPARE(box.document()->toRawText(),
+                         exact_text::render(model, exact_text::kBlockBreak));
+                if (model.size() > 60)
+                    box.setText(model = model.left(20));
+            } else if (step % 50 == 0) {
+                for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
+                    QVERIFY(b.length() - 1 <= exact_text::kLongLine);
+            }
         }
     }
 
