@@ -23,12 +23,16 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void TextBox::setText(const QString& text) {
+    m_undo.clear();
+    m_redo.clear();
+    setTextOutsideHistory(text);
+}
+
+void TextBox::setTextOutsideHistory(const QString& text) {
     m_text = text;
     m_updatingView = true;
     setPlainText(exact_text::render(text));
     m_updatingView = false;
-    m_undo.clear();
-    m_redo.clear();
     setViewSelection(0, 0);
     emit changed();
 }
@@ -91,6 +95,8 @@ void TextBox::redoEdit() {
 }
 
 void TextBox::recordEdit(qsizetype position, const QString& removed, const QString& inserted) {
+    if (removed.isEmpty() && inserted.isEmpty())
+        return; // writing nothing over nothing is not a step to undo
     m_redo.clear();
     // Consecutive typing is undone as one step.
     if (!m_undo.empty() && removed.isEmpty() && inserted.size() == 1) {

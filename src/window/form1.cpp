@@ -258,6 +258,7 @@ void Form1::connectHandlers() {
     connect(MuSaveAs2, &QAction::triggered, this, &Form1::MuSaveAs2_Click);
     connect(MuNew, &QAction::triggered, this, &Form1::MuNew_Click);
     connect(MuExit, &QAction::triggered, this, &Form1::MuExit_Click);
+    connectEditHandlers();
 }
 
 void Form1::Form_Load() {
@@ -368,7 +369,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::Text1_GotFocus() {
     if (Text1->text() == kInput && Text1->fontItalic()) {
-        Text1->setText(QString());
+        Text1->setTextOutsideHistory(QString());
         Text1->setFontItalic(false);
     }
 }
@@ -376,7 +377,7 @@ void Form1::Text1_GotFocus() {
 void Form1::Text1_LostFocus() {
     if (Text1->text().isEmpty()) {
         Text1->setFontItalic(true);
-        Text1->setText(kInput);
+        Text1->setTextOutsideHistory(kInput);
     }
 }
 
