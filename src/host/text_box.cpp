@@ -29,11 +29,13 @@ void TextBox::setText(const QString& text) {
 }
 
 void TextBox::setTextOutsideHistory(const QString& text) {
+    const qsizetype oldSize = m_text.size();
     m_text = text;
     m_updatingView = true;
     setPlainText(exact_text::render(text));
     m_updatingView = false;
     setViewSelection(0, 0);
+    emit replaced(0, oldSize, text);
     emit changed();
 }
 
@@ -145,6 +147,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
         recordEdit(position, removed, text);
     const qsizetype caret = position + text.size();
     setViewSelection(caret, caret);
+    emit replaced(position, length, text);
     emit changed();
 }
 
@@ -189,6 +192,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
         fixFormedPair(end - 1);
     if (from > 0 && pairAt(m_text, from - 1))
         fixFormedPair(from - 1);
+    emit replaced(from, to - from, inserted);
     emit changed();
 }
 

@@ -41,6 +41,9 @@ class TextBox : public QPlainTextEdit {
     std::function<void(int& keyAscii)> keyPressFilter;
 
   signals:
+    // Every change of the text, before changed(): `removed` code units at
+    // `position` were replaced by `inserted`.
+    void replaced(qsizetype position, qsizetype removed, const QString& inserted);
     void changed();
     void gotFocus();
     void lostFocus();

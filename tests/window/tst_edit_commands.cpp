@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -433,10 +434,51 @@ class TstEditCommands : public QObject {
         QCOMPARE(s.TextBeforeCaret(), QStringView(text).left(start));
         QCOMPARE(s.BackwardStart, start);
         QCOMPARE(s.ForwardStart, start + 1);
-        QCOMPARE(s.SearchText.constData(), form->Text1->text().constData()); // shared, not copied
         // A write without a release in the box leaves the snapshot alone.
         form->Text1->setText(QStringLiteral("other"));
         QCOMPARE(s.SearchText, text);
+    }
+
+    // The snapshot is kept up by replaying the box's edits: whatever reaches
+    // the box between two releases, the snapshot at a release is its text.
+    void snapshotFollowsEveryKindOfEdit() {
+        QRandomGenerator rng(5);
+        TextBox* box = form->Text1;
+        box->setFocus();
+        SearchState& s = Module1();
+        for (int step = 0; step < 300; ++step) {
+            const int size = int(box->text().size());
+            switch (rng.bounded(7)) {
+            case 0:
+                QTest::keyClicks(box, QStringLiteral("ab"));
+                break;
+            case 1:
+                QTest::keyClick(box, Qt::Key_Backspace);
+                break;
+            case 2:
+                box->setSelStart(rng.bounded(size + 1));
+                box->setSelLength(rng.bounded(4));
+                box->setSelText(QStringLiteral("\r\nxy").left(rng.bounded(5)));
+                break;
+            case 3:
+                box->setText(QString(rng.bounded(30), u'q'));
+                break;
+            case 4:
+                AnchorSearch(s, QStringLiteral("elsewhere"), 3);
+                break;
+            case 5:
+                box->undoEdit();
+                break;
+            default:
+                box->setSelStart(rng.bounded(size + 1));
+                break;
+            }
+            if (rng.bounded(3) == 0) {
+                QTest::keyRelease(box, Qt::Key_Shift);
+                QCOMPARE(s.SearchText, box->text());
+                QCOMPARE(s.BackwardStart, box->selStart());
+            }
+        }
     }
 };
 
