@@ -25,35 +25,37 @@ QStringView withoutTrailingSpaces(QStringView s) {
     return s.first(end);
 }
 
-// The text during the insertions is `built` followed by the untouched rest
-// original[rest, restEnd) of the original text. Insertion points never go back
-// (each is at least one separator past the previous one), so every insertion
-// only moves text from the rest to the end of `built`; removing the trailing
-// spaces eats the rest from its end and, once the rest is gone, `built` from
-// its end. Each code unit is appended and removed at most once.
+// The text during the insertions is the built part out[0, size) followed by
+// the untouched rest original[rest, restEnd) of the original text. Insertion
+// points never go back (each is at least one separator past the previous one),
+// so every insertion only moves text from the rest to the end of the built
+// part; removing the trailing spaces eats the rest from its end and, once the
+// rest is gone, the built part from its end. Each code unit is written and
+// removed at most once; `capacity` bounds what is ever written.
 class Inserter {
   public:
-    Inserter(const QString& original, QStringView separator, qsizetype expectedLength)
-        : m_original(original), m_separator(separator),
-          m_trimmedSeparator(withoutTrailingSpaces(separator)), m_restEnd(original.size()) {
-        m_built.reserve(expectedLength);
-    }
+    Inserter(const QString& original, QStringView separator, qsizetype capacity)
+        : m_src(reinterpret_cast<const char16_t*>(original.utf16())), m_restEnd(original.size()),
+          m_sep(separator.utf16()), m_sepLength(separator.size()),
+          m_trimmedSepLength(withoutTrailingSpaces(separator).size()),
+          m_result(capacity, Qt::Uninitialized),
+          m_out(reinterpret_cast<char16_t*>(m_result.data())) {}
 
     void insertAt(qint64 point) {
         ++m_count;
         if (m_rest == m_restEnd) {
-            // Everything is in `built`: the separator goes at the very end.
-            if (m_trimmedSeparator.isEmpty())
+            // Everything is built: the separator goes at the very end.
+            if (m_trimmedSepLength == 0)
                 trimBuilt();
             else
-                m_built.append(m_trimmedSeparator);
+                write(m_sep, m_trimmedSepLength);
             return;
         }
-        const qint64 take = std::clamp<qint64>(point - m_built.size(), 0, m_restEnd - m_rest);
-        m_built.append(QStringView(m_original).sliced(m_rest, take));
+        const qsizetype take = qsizetype(std::clamp<qint64>(point - m_size, 0, m_restEnd - m_rest));
+        write(m_src + m_rest, take);
         m_rest += take;
-        m_built.append(m_separator);
-        while (m_restEnd > m_rest && m_original[m_restEnd - 1] == u' ')
+        write(m_sep, m_sepLength);
+        while (m_restEnd > m_rest && m_src[m_restEnd - 1] == u' ')
             --m_restEnd;
         if (m_rest == m_restEnd)
             trimBuilt();
@@ -62,19 +64,33 @@ class Inserter {
     qsizetype separatorsInserted() const { return m_count; }
 
     QString take() {
-        m_built.append(QStringView(m_original).sliced(m_rest, m_restEnd - m_rest));
-        return std::move(m_built);
+        write(m_src + m_rest, m_restEnd - m_rest);
+        m_result.truncate(m_size);
+        return std::move(m_result);
     }
 
   private:
-    void trimBuilt() { m_built.truncate(withoutTrailingSpaces(m_built).size()); }
+    void write(const char16_t* from, qsizetype n) {
+        if (n == 1)
+            m_out[m_size] = *from;
+        else
+            std::copy_n(from, n, m_out + m_size);
+        m_size += n;
+    }
+    void trimBuilt() {
+        while (m_size > 0 && m_out[m_size - 1] == u' ')
+            --m_size;
+    }
 
-    const QString& m_original;
-    QStringView m_separator;
-    QStringView m_trimmedSeparator;
-    QString m_built;
+    const char16_t* m_src;
     qsizetype m_rest = 0;
     qsizetype m_restEnd;
+    const char16_t* m_sep;
+    qsizetype m_sepLength;
+    qsizetype m_trimmedSepLength;
+    QString m_result;
+    char16_t* m_out;
+    qsizetype m_size = 0;
     qsizetype m_count = 0;
 };
 
