@@ -1,39 +1,45 @@
 #include "transforms/case_reversal.h"
 
+#include <vector>
+
 namespace transforms {
 
 namespace {
-
-template <typename Map> QString mapUnits(QStringView text, Map map) {
-    QString result(text.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(result.data());
-    const char16_t* in = text.utf16();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[i] = map(in[i]);
-    return result;
-}
 
 // A mapping out of the Basic Multilingual Plane would need two code units.
 char16_t oneForOne(char16_t original, char32_t mapped) {
     return mapped > 0xFFFF ? original : char16_t(mapped);
 }
 
+// One table per direction over all 65,536 code units, built at first use.
+struct CaseTable {
+    explicit CaseTable(char32_t (*map)(char32_t)) : units(0x10000) {
+        for (char32_t c = 0; c < 0x10000; ++c)
+            units[c] = oneForOne(char16_t(c), map(c));
+    }
+    std::vector<char16_t> units;
+};
+
+QString mapUnits(QStringView text, const CaseTable& table) {
+    QString result(text.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(result.data());
+    const char16_t* in = text.utf16();
+    const char16_t* map = table.units.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = map[in[i]];
+    return result;
+}
+
 } // namespace
 
 QString upperCase(QStringView text) {
-    return mapUnits(text, [](char16_t c) -> char16_t {
-        if (c < 0x80)
-            return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
-        return oneForOne(c, QChar::toUpper(char32_t(c)));
-    });
+    static const CaseTable table([](char32_t c) { return QChar::toUpper(c); });
+    return mapUnits(text, table);
 }
 
 QString lowerCase(QStringView text) {
-    return mapUnits(text, [](char16_t c) -> char16_t {
-        if (c < 0x80)
-            return (c >= u'A' && c <= u'Z') ? char16_t(c + 0x20) : c;
-        return oneForOne(c, QChar::toLower(char32_t(c)));
-    });
+    static const CaseTable table([](char32_t c) { return QChar::toLower(c); });
+    return mapUnits(text, table);
 }
 
 void reverseInto(QStringView text, char16_t* out) {

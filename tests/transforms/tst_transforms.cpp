@@ -117,16 +117,6 @@ class TstTransforms : public QObject {
         QCOMPARE(transforms::lowerCase(text), lower);
     }
 
-    void caseConversionKeepsEveryLength() {
-        // Every BMP code unit maps to exactly one code unit.
-        QString all(0x10000, Qt::Uninitialized);
-        for (int i = 0; i < 0x10000; ++i)
-            all[i] = QChar(char16_t(i));
-        QCOMPARE(transforms::upperCase(all).size(), all.size());
-        QCOMPARE(transforms::lowerCase(all).size(), all.size());
-        QCOMPARE(transforms::upperCase(QStringLiteral("z")), QStringLiteral("Z"));
-    }
-
     void reversal_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
@@ -211,7 +201,6 @@ class TstTransforms : public QObject {
         row("interval one past the end", "abc", "4", "-", "abc-");
         row("interval beyond", "abc", "5", "-", "=");
         row("interval 0", "abc", "0", "-", "=");
-        row("interval 00", "abc", "00", "-", "=");
         row("huge interval", "abc", "99999999999999999999999", "-", "=");
         row("groups", "abcdefg", "2 3", "-", "ab-cde-fg");
         row("groups, two spaces", "abcdefg", "2  3", "-", "ab-cde-fg");
@@ -224,8 +213,6 @@ class TstTransforms : public QObject {
         row("empty separator trims", "ab cd  ", "2", "", "ab cd");
         row("separator of two, interval", "abcdefg", "3", "<>", "abc<>def<>g");
         row("separator of two, groups", "abcdefg", "2 3", "<>", "ab<>cde<>fg");
-        row("separator ending in space", "abcd", "2", "- ", "ab- cd-");
-        row("chinese", "一二三四", "2", "，", "一二，三四，");
         row("empty pattern", "abc", "", "-", "=");
     }
 

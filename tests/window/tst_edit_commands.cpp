@@ -322,38 +322,40 @@ class TstEditCommands : public QObject {
         }
     }
 
-    void wordReversalNeedsText_data() {
+    void wordReversal_data() {
+        QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("placeholder");
-        QTest::newRow("empty") << false;
-        QTest::newRow("placeholder") << true;
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("text") << QStringLiteral("hello world") << false
+                              << QStringLiteral("olleh dlrow");
+        QTest::newRow("empty") << QString() << false << QString();
+        QTest::newRow("placeholder") << QString() << true << QStringLiteral("输入:");
     }
 
-    void wordReversalNeedsText() {
+    void wordReversal() {
+        QFETCH(QString, text);
         QFETCH(bool, placeholder);
+        QFETCH(QString, expected);
+        setInput(text, 3, 2);
         form->Text4->setText(QStringLiteral(" "));
-        if (placeholder)
-            form->Text2->setFocus();
-        const QString before = form->Text1->text();
+        QWidget* focus = placeholder      ? static_cast<QWidget*>(form->Text2)
+                         : text.isEmpty() ? static_cast<QWidget*>(form->Text1)
+                                          : form->Text4;
+        focus->setFocus();
         form->Command4_Click();
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.messages[0].prompt, QStringLiteral("文本不能为空"));
-        QCOMPARE(host.messages[0].style, 48);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Quillet"));
-        QCOMPARE(form->Text1->text(), before);
-        QVERIFY(!form->InputChanged);
-    }
-
-    void wordReversalRewritesTheBox() {
-        setInput(QStringLiteral("hello world"), 3, 2);
-        form->Text4->setText(QStringLiteral(" "));
-        form->Text4->setFocus();
-        form->Command4->click();
-        QCOMPARE(form->Text1->text(), QStringLiteral("olleh dlrow"));
-        QCOMPARE(form->Text1->selStart(), 0);
-        QCOMPARE(form->Text1->selLength(), 0);
-        QCOMPARE(QApplication::focusWidget(), form->Text1);
-        QVERIFY(form->InputChanged);
-        QVERIFY(host.messages.isEmpty());
+        QCOMPARE(form->Text1->text(), expected);
+        QCOMPARE(form->InputChanged, !text.isEmpty());
+        if (text.isEmpty()) {
+            QCOMPARE(host.messages.size(), 1);
+            QCOMPARE(host.messages[0].prompt, QStringLiteral("文本不能为空"));
+            QCOMPARE(host.messages[0].style, 48);
+            QCOMPARE(host.messages[0].title, QStringLiteral("Quillet"));
+        } else {
+            QVERIFY(host.messages.isEmpty());
+            QCOMPARE(form->Text1->selStart(), 0);
+            QCOMPARE(form->Text1->selLength(), 0);
+            QCOMPARE(QApplication::focusWidget(), form->Text1);
+        }
     }
 
     void separatorInsertion_data() {
@@ -362,34 +364,16 @@ class TstEditCommands : public QObject {
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("changed");
-        QTest::newRow("every 3") << "abcdefg"
-                                 << "3"
-                                 << "-"
-                                 << "abc-def-g" << true;
-        QTest::newRow("groups") << "abcdefg"
-                                << "2 3"
-                                << "-"
-                                << "ab-cde-fg" << true;
-        QTest::newRow("interval 0") << "abc"
-                                    << "0"
-                                    << "-"
-                                    << "abc" << false;
-        QTest::newRow("empty pattern") << "abc"
-                                       << ""
-                                       << "-"
-                                       << "abc" << false;
-        QTest::newRow("beyond the end") << "abc"
-                                        << "5"
-                                        << "-"
-                                        << "abc" << false;
-        QTest::newRow("spaces only") << "   "
-                                     << "1"
-                                     << " "
-                                     << "" << false;
-        QTest::newRow("empty separator") << "ab  "
-                                         << "9 9"
-                                         << ""
-                                         << "ab" << true;
+        auto row = [](const char* name, const char* t, const char* p, const char* sep,
+                      const char* e, bool changed) {
+            QTest::newRow(name) << QString::fromUtf8(t) << QString::fromUtf8(p)
+                                << QString::fromUtf8(sep) << QString::fromUtf8(e) << changed;
+        };
+        row("every 3", "abcdefg", "3", "-", "abc-def-g", true);
+        row("interval 0", "abc", "0", "-", "abc", false);
+        row("empty pattern", "abc", "", "-", "abc", false);
+        row("spaces only", "   ", "1", " ", "", false);
+        row("empty separator", "ab  ", "9 9", "", "ab", true);
     }
 
     void separatorInsertion() {
