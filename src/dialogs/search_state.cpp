@@ -36,19 +36,19 @@ void AnchorSearch(SearchState& state, const QString& boxText, qsizetype selStart
 }
 
 void AnchorSearchFromBox(SearchState& state, const QString& boxText, qsizetype selStart) {
-    if (!state.followsBox) {
-        AnchorSearch(state, boxText, selStart);
-        state.followsBox = true;
-        return;
+    // Replaying is only sound on the snapshot the edits were noted against: not
+    // after another anchoring, nor when SearchText was assigned in between.
+    bool replayed = state.followsBox && state.SearchText.constData() == state.followedData;
+    if (replayed) {
+        for (const SearchState::BoxEdit& e : state.boxEdits)
+            state.SearchText.replace(e.position, e.removed, e.inserted);
+        replayed = state.SearchText.size() == boxText.size(); // else an edit went unreported
     }
-    for (const SearchState::BoxEdit& e : state.boxEdits)
-        state.SearchText.replace(e.position, e.removed, e.inserted);
+    if (!replayed)
+        AnchorSearch(state, boxText, selStart);
     dropEdits(state);
-    if (state.SearchText.size() != boxText.size()) { // an edit went unreported
-        AnchorSearch(state, boxText, selStart);
-        state.followsBox = true;
-        return;
-    }
+    state.followsBox = true;
+    state.followedData = state.SearchText.constData();
     setAnchor(state, selStart);
 }
 

@@ -27,7 +27,8 @@ struct SearchState {
     };
     std::vector<BoxEdit> boxEdits;
     qsizetype boxEditUnits = 0;
-    bool followsBox = false; // SearchText plus boxEdits is the box's text
+    bool followsBox = false;             // SearchText plus boxEdits is the box's text
+    const QChar* followedData = nullptr; // SearchText's buffer when it was last kept up
 };
 
 // The program's one search state (never reset).

@@ -448,7 +448,10 @@ class TstEditCommands : public QObject {
                 box->setText(QString(rng.bounded(30), u'q'));
                 break;
             case 4:
-                AnchorSearch(s, QStringLiteral("elsewhere"), 3);
+                if (rng.bounded(2))
+                    AnchorSearch(s, QStringLiteral("elsewhere"), 3);
+                else
+                    s.SearchText = QStringLiteral("assigned");
                 break;
             case 5:
                 box->undoEdit();
