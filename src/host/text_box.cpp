@@ -22,15 +22,21 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void TextBox::setText(const QString& text) {
+    m_undo.clear();
+    m_redo.clear();
+    setTextOutsideHistory(text);
+}
+
+void TextBox::setTextOutsideHistory(const QString& text) {
+    const qsizetype oldSize = m_text.size();
     m_text = text;
     exact_text::Blocks blocks = exact_text::renderBlocks(m_text);
     m_updatingView = true;
     setPlainText(blocks.view);
     m_updatingView = false;
     m_blocks.assign(std::move(blocks.lengths), std::move(blocks.breaks));
-    m_undo.clear();
-    m_redo.clear();
     setViewSelection(0, 0);
+    emit replaced(0, oldSize, text);
     emit changed();
 }
 
@@ -92,6 +98,8 @@ void TextBox::redoEdit() {
 }
 
 void TextBox::recordEdit(qsizetype position, const QString& removed, const QString& inserted) {
+    if (removed.isEmpty() && inserted.isEmpty())
+        return; // writing nothing over nothing is not a step to undo
     m_redo.clear();
     // Consecutive typing is undone as one step.
     if (!m_undo.empty() && removed.isEmpty() && inserted.size() == 1) {
@@ -125,6 +133,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
         recordEdit(position, removed, text);
     const qsizetype caret = position + text.size();
     setViewSelection(caret, caret);
+    emit replaced(position, length, text);
     emit changed();
 }
 
@@ -263,6 +272,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
         showBlocksAgain(redoFirst, redoLast, 0);
         setViewSelection(anchor, at);
     }
+    emit replaced(from, to - from, inserted);
     emit changed();
 }
 

@@ -18,6 +18,9 @@ class TextBox : public QPlainTextEdit {
     QString text() const { return m_text; }
     // Raises changed() even when the text is the same; caret at 0, nothing selected.
     void setText(const QString& text);
+    // The same for text that is not the document's own (a placeholder): the undo
+    // history is neither added to nor cleared.
+    void setTextOutsideHistory(const QString& text);
 
     int selStart() const;
     // Cancels the selection; beyond the end puts the caret at the end. False for a negative value.
@@ -40,6 +43,9 @@ class TextBox : public QPlainTextEdit {
     std::function<void(int& keyAscii)> keyPressFilter;
 
   signals:
+    // Every change of the text, before changed(): `removed` code units at
+    // `position` were replaced by `inserted`.
+    void replaced(qsizetype position, qsizetype removed, const QString& inserted);
     void changed();
     void gotFocus();
     void lostFocus();

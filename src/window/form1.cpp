@@ -215,6 +215,7 @@ void Form1::connectHandlers() {
     connect(MuAbout, &QAction::triggered, this, &Form1::MuAbout_Click);
     connect(MuHelpT, &QAction::triggered, this, &Form1::MuHelpT_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connectEditHandlers();
 }
 
 void Form1::Form_Load() {
@@ -322,7 +323,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::Text1_GotFocus() {
     if (Text1->text() == kInput && Text1->fontItalic()) {
-        Text1->setText(QString());
+        Text1->setTextOutsideHistory(QString());
         Text1->setFontItalic(false);
     }
 }
@@ -330,7 +331,7 @@ void Form1::Text1_GotFocus() {
 void Form1::Text1_LostFocus() {
     if (Text1->text().isEmpty()) {
         Text1->setFontItalic(true);
-        Text1->setText(kInput);
+        Text1->setTextOutsideHistory(kInput);
     }
 }
 

@@ -147,10 +147,34 @@ class Form1 : public QMainWindow {
     void MuHelpT_Click();
     void Command7_Click();
 
+    // Edit menu; every command acts on its fixed box, wherever the focus is.
+    void MuUnDo_Click();
+    void MuCut_Click();
+    void MuCopy_Click();
+    void MuPaste_Click();
+    void MuDel_Click();
+    void MuSelectAll_Click();
+    void MuSelectAllB_Click();
+    void MuClear_Click();
+    // Key and mouse release in the input box (arguments ignored): the selection
+    // rule, then the search snapshot.
+    void Text1_KeyUp(int keyCode, int shift);
+    void Text1_MouseUp(int button, int shift, float x, float y);
+
+    // Text transforms.
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+
   public:
     // Reads the file into the input box as Open does after its dialog (also for a
     // file named on the command line); false after an error message.
     bool openInputFile(const QString& path);
+    // Enables the six controls that need selected input text exactly while
+    // the input box has a non-empty selection.
+    void SelectionRule();
 
     void ComputeFrequency(const QString& inpStr);
     bool NumberTrue2(int keyNumber, const QLineEdit* NumberStr) const;
@@ -167,6 +191,12 @@ class Form1 : public QMainWindow {
     void buildControls();
     void buildMenus();
     void connectHandlers();
+    void connectEditHandlers();
+    // The placeholder is not document text: edits of the input box first take
+    // it away and put it back if the box is left empty without the focus.
+    bool leaveInputPlaceholder();
+    void restoreInputPlaceholder();
+    void transformSelection(QString (*transform)(QStringView));
     void setTwipGeometry(QWidget* control, const TwipRect& rect);
     void setTwipWidth(QWidget* control, float width);
     void setTwipHeight(QWidget* control, float height);

@@ -1,0 +1,54 @@
+// The toolbox's text transforms: case and reversal of the selected input text,
+// word reversal and separator insertion over the whole input text.
+#include "host/text_box.h"
+#include "transforms/case_reversal.h"
+#include "transforms/separator_insertion.h"
+#include "transforms/word_reversal.h"
+#include "window/form1.h"
+#include "window/placeholders.h"
+
+#include <QLineEdit>
+
+void Form1::transformSelection(QString (*transform)(QStringView)) {
+    const int start = Text1->selStart();
+    const int length = Text1->selLength();
+    const QString selected = Text1->selText();
+    Text1->setSelText(transform(selected));
+    Text1->setSelStart(start);
+    Text1->setSelLength(length);
+    Text1_MouseUp(1, 1, 1.0f, 1.0f);
+    Text1->setFocus();
+}
+
+void Form1::Command1_Click() {
+    transformSelection(transforms::upperCase);
+}
+
+void Form1::Command2_Click() {
+    transformSelection(transforms::lowerCase);
+}
+
+void Form1::Command3_Click() {
+    transformSelection(transforms::reversed);
+}
+
+void Form1::Command4_Click() {
+    const QString text = Text1->text();
+    if ((text == placeholders::kInput && Text1->fontItalic()) || text.isEmpty()) {
+        m_host.msgBox(QStringLiteral("文本不能为空"), msgbox::Exclamation, kProgramName);
+        return;
+    }
+    Text1->setText(transforms::reverseWords(text, Text4->text()));
+    Text1->setFocus();
+}
+
+void Form1::Command5_Click() {
+    const transforms::SeparatorInsertion result =
+        transforms::insertSeparators(Text1->text(), Text3->text(), Text4->text());
+    if (result.tooLong) {
+        m_host.msgBox(QStringLiteral("结果太长，文本未改变"), msgbox::Exclamation, kProgramName);
+        return;
+    }
+    if (result.insertions > 0)
+        Text1->setText(result.text);
+}
