@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <new>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,9 +19,9 @@ namespace file_io {
 
 namespace {
 
-// An open holds the bytes, the decoded text, the box's copy and the undo
-// history's: about eight bytes of memory for each byte of the file.
-constexpr qint64 kMemoryPerByte = 8;
+// An open holds the bytes, the decoded text, the box's exact text and its
+// view, laid out: measured at 12 to 16 bytes of memory for each byte of the file.
+constexpr qint64 kMemoryPerByte = 16;
 
 Error systemError(int number) {
     return {number, QString::fromLocal8Bit(std::strerror(number))};
@@ -43,17 +44,39 @@ struct Descriptor {
     }
 };
 
-qint64 availableMemory() {
-    std::FILE* f = std::fopen("/proc/meminfo", "re");
+constexpr qint64 kUnknown = std::numeric_limits<qint64>::max();
+
+// The first number that `format` reads from the file, or kUnknown.
+qint64 readNumber(const char* path, const char* format) {
+    std::FILE* f = std::fopen(path, "re");
     if (!f)
-        return std::numeric_limits<qint64>::max();
+        return kUnknown;
     char line[256];
-    long long kilobytes = -1;
+    long long value = -1;
     while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, "MemAvailable: %lld kB", &kilobytes) == 1)
+        if (std::sscanf(line, format, &value) == 1)
             break;
     std::fclose(f);
-    return kilobytes < 0 ? std::numeric_limits<qint64>::max() : kilobytes * 1024;
+    return value < 0 ? kUnknown : qint64(value);
+}
+
+// The least of what the machine, the address-space limit and the control
+// group leave this process.
+qint64 availableMemory() {
+    qint64 available = readNumber("/proc/meminfo", "MemAvailable: %lld kB");
+    if (available != kUnknown)
+        available *= 1024;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        const qint64 pages = readNumber("/proc/self/statm", "%lld");
+        const qint64 used = pages == kUnknown ? 0 : pages * ::sysconf(_SC_PAGESIZE);
+        available = std::min(available, std::max<qint64>(0, qint64(limit.rlim_cur) - used));
+    }
+    const qint64 groupMax = readNumber("/sys/fs/cgroup/memory.max", "%lld");
+    const qint64 groupUsed = readNumber("/sys/fs/cgroup/memory.current", "%lld");
+    if (groupMax != kUnknown && groupUsed != kUnknown)
+        available = std::min(available, std::max<qint64>(0, groupMax - groupUsed));
+    return available;
 }
 
 // Over a size limit the kernel would end the process with SIGXFSZ; ignored,
@@ -98,6 +121,14 @@ std::optional<Error> writeInPlace(const QByteArray& name, const QByteArray& byte
     if (::ftruncate(file.fd, off_t(bytes.size())) != 0 || ::fsync(file.fd) != 0)
         return systemError(errno);
     return std::nullopt;
+}
+
+bool directoryWritable(const QByteArray& file) {
+    const qsizetype slash = file.lastIndexOf('/');
+    const QByteArray directory = slash < 0    ? QByteArray(".")
+                                 : slash == 0 ? QByteArray("/")
+                                              : file.left(slash);
+    return ::faccessat(AT_FDCWD, directory.constData(), W_OK, AT_EACCESS) == 0;
 }
 
 } // namespace
@@ -162,15 +193,17 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
             name = real;
             std::free(real);
         }
-        if (info.st_nlink > 1 || info.st_uid != ::geteuid())
+        // In place, too, when the directory cannot take a temporary file: unlike
+        // a plain direct write, the space is reserved before the old bytes go.
+        if (info.st_nlink > 1 || info.st_uid != ::geteuid() || !directoryWritable(name))
             return writeInPlace(name, bytes, info.st_size);
     }
 
     QSaveFile file(QFile::decodeName(name));
-    // A directory that cannot take a temporary file: the file is written directly.
-    file.setDirectWriteFallback(true);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write reports every byte as written and a failed
+    // flush would still be committed over the old file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const int number = errno;
         return number ? systemError(number) : Error{EIO, file.errorString()};
     }
@@ -185,7 +218,7 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
         ::fchmod(file.handle(), info.st_mode & 07777);
     }
     errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         const int number = errno;
         const QString qtText = file.errorString();
         file.cancelWriting();

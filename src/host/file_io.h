@@ -23,8 +23,8 @@ std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limi
 // Replaces the file's content, keeping its identity: the file that a symbolic
 // link names is written; owner, group and mode stay. Normally through a
 // temporary file that replaces the target only when every byte is on disk; in
-// place (after reserving the space) when the file has other hard links or
-// belongs to another user; directly when the directory cannot take a
+// place (after reserving the space) when the file has other hard links,
+// belongs to another user or stands in a directory that cannot take a
 // temporary file. A file without any write permission bit is not replaced.
 // A file-size limit makes the write fail with EFBIG instead of ending the process.
 std::optional<Error> save(const QString& path, const QByteArray& bytes);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 
 // Message box styles: a button set plus an icon.
 namespace msgbox {
@@ -73,6 +74,14 @@ class Host {
         if (error)
             *error = QStringLiteral("无法启动程序");
         return false;
+    }
+
+    // The same for a launcher that hands a file to the desktop's viewer and
+    // exits: when it ends in failure, `whenFailed` gets its reason later.
+    virtual bool startLauncher(const QString& program, const QStringList& arguments, QString* error,
+                               std::function<void(const QString&)> whenFailed) {
+        Q_UNUSED(whenFailed);
+        return startProgram(program, arguments, error);
     }
 
     // The full path of the program `name` found on the PATH; empty when there is none.

@@ -104,6 +104,35 @@ bool QtHost::startProgram(const QString& program, const QStringList& arguments, 
     return false;
 }
 
+bool QtHost::startLauncher(const QString& program, const QStringList& arguments, QString* error,
+                           std::function<void(const QString&)> whenFailed) {
+    // Without a parent: a launcher that waits for its viewer must not be
+    // killed with this program when it closes first.
+    auto* process = new QProcess;
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [process, whenFailed = std::move(whenFailed)](int code, QProcess::ExitStatus status) {
+            if ((status != QProcess::NormalExit || code != 0) && whenFailed) {
+                QString reason = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
+                if (reason.isEmpty())
+                    reason = QStringLiteral("%1 失败,退出码 %2").arg(process->program()).arg(code);
+                whenFailed(reason);
+            }
+            process->deleteLater();
+        });
+    process->start();
+    if (process->waitForStarted())
+        return true;
+    if (error)
+        *error = process->errorString();
+    delete process;
+    return false;
+}
+
 QString QtHost::findProgram(const QString& name) {
     return QStandardPaths::findExecutable(name);
 }

@@ -25,6 +25,8 @@ class QtHost : public Host {
     QString programDirectory() override;
     bool startProgram(const QString& program, const QStringList& arguments,
                       QString* error) override;
+    bool startLauncher(const QString& program, const QStringList& arguments, QString* error,
+                       std::function<void(const QString&)> whenFailed) override;
     QString findProgram(const QString& name) override;
     bool openUrl(const QUrl& url) override;
 };

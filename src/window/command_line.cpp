@@ -6,21 +6,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <cstring>
 
 namespace command_line {
 
 bool needsWindow(int argc, const char* const* argv) {
-    static constexpr const char* kWithoutWindow[] = {"-h", "--help", "--help-all", "-v",
-                                                     "--version"};
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0)
-            break; // what follows is a file name
-        for (const char* option : kWithoutWindow)
-            if (std::strcmp(argv[i], option) == 0)
-                return false;
-    }
-    return true;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return parse(arguments).action == Request::Action::OpenWindow;
 }
 
 Request parse(const QStringList& arguments) {
@@ -36,7 +29,9 @@ Request parse(const QStringList& arguments) {
     const bool parsed = parser.parse(arguments);
     if (parsed && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))) {
         request.action = Request::Action::PrintHelp;
-        request.output = parser.helpText();
+        // Without the application object there is no usage line to print yet.
+        if (QCoreApplication::instance())
+            request.output = parser.helpText();
         return request;
     }
     if (parsed && parser.isSet(version)) {

@@ -15,8 +15,9 @@ struct Request {
     QString output; // what to print for the other actions (the error for Fail)
 };
 
-// False when the arguments ask for help or the version, which print and quit
-// without a display (so they work over ssh and in package checks).
+// False when the arguments ask for help or the version, or are wrong: those
+// print and quit without a display (so they work over ssh and in package checks).
+// Needs no application object.
 bool needsWindow(int argc, const char* const* argv);
 
 // Reads the arguments (the program name first, as QCoreApplication::arguments()

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -116,7 +117,13 @@ void Form1::MuHelpT_Click() {
         if (program.isEmpty())
             continue;
         QString error;
-        if (!m_host.startProgram(program, viewer.leading + QStringList{helpFile}, &error))
+        // The launcher may fail after this window has gone.
+        const auto failed = [self = QPointer<Form1>(this)](const QString& reason) {
+            if (self)
+                self->m_host.msgBox(QStringLiteral("无法打开帮助文件:") + reason, msgbox::Critical,
+                                    kProgramName);
+        };
+        if (!m_host.startLauncher(program, viewer.leading + QStringList{helpFile}, &error, failed))
             m_host.msgBox(error, msgbox::Critical, kProgramName);
         return;
     }

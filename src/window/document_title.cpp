@@ -3,8 +3,8 @@
 namespace document_title {
 
 QString fileTitle(const QString& path) {
-    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(cut + 1);
+    // A backslash is an ordinary character in a file name here.
+    return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
 QString caption(const QString& inputFileName, bool changed) {

@@ -131,8 +131,18 @@ bool Form1::openInputFile(const QString& path) {
         return false;
     }
 
+    const QString before = Text1->text(); // shared, not copied
+    const bool wasChanged = InputChanged;
+    try {
+        Text1->setText(text);
+    } catch (const std::bad_alloc&) {
+        text = QString();
+        Text1->setText(before);
+        setInputChanged(wasChanged);
+        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        return false;
+    }
     InputFileName = path;
-    Text1->setText(text);
     setInputChanged(false);
     Text1->setFontItalic(false);
     m_documentEncoding = decoded.encoding;
