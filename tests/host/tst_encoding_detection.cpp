@@ -52,45 +52,33 @@ class TstEncodingDetection : public QObject {
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("invalid");
-        const int gbk = int(Encoding::Gbk), utf8 = int(Encoding::Utf8);
-        QTest::newRow("ascii") << QByteArray("plain") << gbk << QStringLiteral("plain") << false;
-        QTest::newRow("gbk that is valid utf-8 (Hebrew, Cyrillic)")
-            << QByteArray("\xD7\xA8\xD2\xB5\r\n") << gbk << QStringLiteral("专业\r\n") << false;
-        QTest::newRow("long gbk: the scan gives up early")
-            << QByteArray("\xD6\xD0\xCE\xC4\xA3\xAC").repeated(2000) << gbk
-            << QStringLiteral("中文，").repeated(2000) << false;
-        QTest::newRow("gbk 联通 (an overlong utf-8 form)")
-            << QByteArray("\xC1\xAA\xCD\xA8") << gbk << QStringLiteral("联通") << false;
-        QTest::newRow("utf-8 with one stray byte")
-            << QByteArray("\xE4\xBD\xA0\xE5\xA5\xBD\xFF\xE4\xB8\x96\xE7\x95\x8C\r\n") << utf8
-            << QStringLiteral("你好\uFFFD世界\r\n") << true;
-        QTest::newRow("long utf-8 with an encoded surrogate")
-            << (kLongUtf8.toUtf8() + "\xED\xA0\x80") << utf8 << kLongUtf8 + QString(3, u'\uFFFD')
-            << true;
-        QTest::newRow("pinyin") << QStringLiteral("nǐ hǎo").toUtf8() << utf8
-                                << QStringLiteral("nǐ hǎo") << false;
-        QTest::newRow("tones") << QStringLiteral("mā má mǎ mà").toUtf8() << utf8
-                               << QStringLiteral("mā má mǎ mà") << false;
-        QTest::newRow("café") << QStringLiteral("café").toUtf8() << utf8 << QStringLiteral("café")
-                              << false;
-        QTest::newRow("Müller") << QStringLiteral("Müller").toUtf8() << utf8
-                                << QStringLiteral("Müller") << false;
-        QTest::newRow("25°C") << QStringLiteral("25°C").toUtf8() << utf8 << QStringLiteral("25°C")
-                              << false;
-        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBFok") << int(Encoding::Utf8Bom)
-                                    << QStringLiteral("ok") << false;
-        QTest::newRow("utf-16 le mark")
-            << QByteArray("\xFF\xFE\x2D\x4E\r\0\n\0", 8) << int(Encoding::Utf16Le)
-            << QStringLiteral("中\r\n") << false;
+        auto row = [](const char* name, const QByteArray& bytes, Encoding e, const QString& text,
+                      bool invalid = false) {
+            QTest::newRow(name) << bytes << int(e) << text << invalid;
+        };
+        const Encoding gbk = Encoding::Gbk, utf8 = Encoding::Utf8, gb = Encoding::Gb18030;
+        row("ascii", "plain", gbk, QStringLiteral("plain"));
+        row("gbk that is valid utf-8 (Hebrew, Cyrillic)", "\xD7\xA8\xD2\xB5\r\n", gbk,
+            QStringLiteral("专业\r\n"));
+        row("long gbk: the scan gives up early",
+            QByteArray("\xD6\xD0\xCE\xC4\xA3\xAC").repeated(2000), gbk,
+            QStringLiteral("中文，").repeated(2000));
+        row("gbk 联通 (an overlong utf-8 form)", "\xC1\xAA\xCD\xA8", gbk, QStringLiteral("联通"));
+        row("utf-8 with one stray byte", "\xE4\xBD\xA0\xE5\xA5\xBD\xFF\xE4\xB8\x96\xE7\x95\x8C\r\n",
+            utf8, QStringLiteral("你好\uFFFD世界\r\n"), true);
+        row("long utf-8 with an encoded surrogate", kLongUtf8.toUtf8() + "\xED\xA0\x80", utf8,
+            kLongUtf8 + QString(3, u'\uFFFD'), true);
+        // Short Latin words with accents are UTF-8, not two GBK characters.
+        for (const char* word : {"nǐ hǎo", "mā má mǎ mà", "café", "Müller", "25°C"})
+            row(word, word, utf8, QString::fromUtf8(word));
+        row("utf-8 mark", "\xEF\xBB\xBFok", Encoding::Utf8Bom, QStringLiteral("ok"));
+        row("utf-16 le mark", QByteArray("\xFF\xFE\x2D\x4E\r\0\n\0", 8), Encoding::Utf16Le,
+            QStringLiteral("中\r\n"));
         // GBK and GB18030 documents keep the form of € (and U+F8F5) they used.
-        QTest::newRow("gbk euro") << QByteArray("\x80") << gbk << QStringLiteral("€") << false;
-        QTest::newRow("gb18030 euro")
-            << QByteArray("\xA2\xE3") << int(Encoding::Gb18030) << QStringLiteral("€") << false;
-        QTest::newRow("four-byte code")
-            << QByteArray("\xD6\xD0\x81\x30\x81\x30") << int(Encoding::Gb18030)
-            << QStringLiteral("中\u0080") << false;
-        QTest::newRow("both forms: gbk")
-            << QByteArray("\x80\x94\x39\xFC\x36") << gbk << QStringLiteral("€\U0001F600") << false;
+        row("gbk euro", "\x80", gbk, QStringLiteral("€"));
+        row("gb18030 euro", "\xA2\xE3", gb, QStringLiteral("€"));
+        row("four-byte code", "\xD6\xD0\x81\x30\x81\x30", gb, QStringLiteral("中\u0080"));
+        row("both forms: gbk", "\x80\x94\x39\xFC\x36", gbk, QStringLiteral("€\U0001F600"));
     }
 
     void detection() {

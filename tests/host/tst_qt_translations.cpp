@@ -14,24 +14,15 @@ class TstQtTranslations : public QObject {
         QTest::addColumn<QString>("context");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("chinese");
-        QTest::newRow("save dialog title") << "QFileDialog"
-                                           << "Save As"
-                                           << "另存为";
-        QTest::newRow("open dialog button") << "QFileDialog"
-                                            << "&Open"
-                                            << "打开(&O)";
-        QTest::newRow("save dialog button") << "QFileDialog"
-                                            << "&Save"
-                                            << "保存(&S)";
-        QTest::newRow("text box menu") << "QWidgetTextControl"
-                                       << "&Copy"
-                                       << "复制(&C)";
-        QTest::newRow("line box menu") << "QLineEdit"
-                                       << "&Paste"
-                                       << "粘贴(&P)";
-        QTest::newRow("standard button") << "QPlatformTheme"
-                                         << "Cancel"
-                                         << "取消";
+        auto row = [](const char* context, const char* source, const char* chinese) {
+            QTest::newRow(source) << QString(context) << QString(source) << QString(chinese);
+        };
+        row("QFileDialog", "Save As", "另存为");
+        row("QFileDialog", "&Open", "打开(&O)");
+        row("QFileDialog", "&Save", "保存(&S)");
+        row("QWidgetTextControl", "&Copy", "复制(&C)"); // the text box's menu
+        row("QLineEdit", "&Paste", "粘贴(&P)");
+        row("QPlatformTheme", "Cancel", "取消"); // standard buttons
     }
     void texts() {
         QFETCH(QString, context);
