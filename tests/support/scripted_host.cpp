@@ -37,6 +37,15 @@ bool ScriptedHost::startProgram(const QString& program, const QStringList& argum
     return false;
 }
 
+bool ScriptedHost::startLauncher(const QString& program, const QStringList& arguments,
+                                 QString* error, std::function<void(const QString&)> whenFailed) {
+    if (!startProgram(program, arguments, error))
+        return false;
+    if (!launcherFailure.isEmpty() && whenFailed)
+        whenFailed(launcherFailure);
+    return true;
+}
+
 QString ScriptedHost::findProgram(const QString& name) {
     return programsOnPath.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
 }

@@ -27,6 +27,10 @@ class ScriptedHost : public Host {
     // Records the start; fails with `startError` when that is set.
     bool startProgram(const QString& program, const QStringList& arguments,
                       QString* error) override;
+    // Starts as startProgram does; a started launcher then fails with
+    // `launcherFailure` when that is set.
+    bool startLauncher(const QString& program, const QStringList& arguments, QString* error,
+                       std::function<void(const QString&)> whenFailed) override;
     // `programsOnPath` are found in /usr/bin, nothing else is.
     QString findProgram(const QString& name) override;
     // Records the URL; false when `urlHandler` is false.
@@ -46,6 +50,7 @@ class ScriptedHost : public Host {
     };
     QList<Start> programs; // every startProgram call, also the failed ones
     QString startError;
+    QString launcherFailure;
     QStringList programsOnPath;
     QList<QUrl> urls;
     bool urlHandler = true;

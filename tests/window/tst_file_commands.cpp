@@ -312,6 +312,7 @@ class TstFileCommands : public QObject {
         // A file-size limit fails the write (EFBIG) instead of ending the process.
         row("size limit", "limit", EFBIG);
         row("size limit, written in place", "limit, hard link", EFBIG);
+        row("size limit, directory the user cannot write", "limit, directory", EFBIG);
     }
 
     void save() {
@@ -337,7 +338,7 @@ class TstFileCommands : public QObject {
             QCOMPARE(::chmod(QFile::encodeName(d).constData(), 01777), 0);
             QCOMPARE(::chown(name.constData(), kNobody, kNobody), 0);
             QCOMPARE(::chmod(name.constData(), 0666), 0);
-        } else if (kind == QStringLiteral("directory")) {
+        } else if (kind.endsWith(QStringLiteral("directory"))) {
             // As root, act as another user: root may write any directory.
             if (root) {
                 QCOMPARE(::chmod(QFile::encodeName(dir->path()).constData(), 0755), 0);
@@ -348,7 +349,9 @@ class TstFileCommands : public QObject {
         }
         const struct stat before = statOf(p);
         open(opened);
-        typeInto(error ? QString(20000, u'x') : QStringLiteral("new"));
+        // Over the 4,096-byte limit, yet small enough that a buffered write
+        // would take every byte and only its flush fail.
+        typeInto(error ? QString(5000, u'x') : QStringLiteral("new"));
         if (kind == QStringLiteral("readonly")) {
             QFile::setPermissions(p, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         } else if (kind.startsWith(QStringLiteral("in the way: "))) {
