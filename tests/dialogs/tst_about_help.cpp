@@ -76,33 +76,23 @@ class TestAboutHelp : public QObject, FormFixture {
     }
 
     void help_data() {
-        QTest::addColumn<QString>("placed"); // where ReadMe.txt is, relative to the dir
-        QTest::addColumn<QString>("viewer"); // on the PATH
-        QTest::addColumn<QString>("startError");
-        QTest::addColumn<QString>("opened");  // relative path opened, empty: none
-        QTest::addColumn<QString>("message"); // part of the message, empty: none
+        // Where ReadMe.txt is (relative to a directory holding "bin dir", the program's),
+        // the viewer on the PATH, its start error, the file it opens, part of the message.
+        QTest::addColumn<QStringList>("c");
         const QString here = QStringLiteral("bin dir/ReadMe.txt");
         const QString shared = QStringLiteral("share/quillet/ReadMe.txt");
         const QString xdg = QStringLiteral("xdg-open");
         const QString denied = QStringLiteral("execve: Permission denied");
-        QTest::newRow("next to the program") << here << xdg << "" << here << "";
-        QTest::newRow("installed data") << shared << xdg << "" << shared << "";
-        QTest::newRow("through gio") << here << "gio"
-                                     << "" << here << "";
-        QTest::newRow("missing") << "" << xdg << ""
-                                 << ""
-                                 << "ReadMe.txt";
-        QTest::newRow("no viewer") << here << ""
-                                   << ""
-                                   << "" << xdg;
-        QTest::newRow("viewer fails") << here << xdg << denied << here << denied;
+        QTest::newRow("next to the program") << QStringList{here, xdg, "", here, ""};
+        QTest::newRow("installed data") << QStringList{shared, xdg, "", shared, ""};
+        QTest::newRow("through gio") << QStringList{here, "gio", "", here, ""};
+        QTest::newRow("missing") << QStringList{"", xdg, "", "", "ReadMe.txt"};
+        QTest::newRow("no viewer") << QStringList{here, "", "", "", xdg};
+        QTest::newRow("viewer fails") << QStringList{here, xdg, denied, here, denied};
     }
     void help() {
-        QFETCH(QString, placed);
-        QFETCH(QString, viewer);
-        QFETCH(QString, startError);
-        QFETCH(QString, opened);
-        QFETCH(QString, message);
+        QFETCH(QStringList, c);
+        const QString &placed = c[0], &viewer = c[1], &opened = c[3], &message = c[4];
         QTemporaryDir root;
         QVERIFY(root.isValid());
         host->directory = root.filePath(QStringLiteral("bin dir"));
@@ -114,7 +104,7 @@ class TestAboutHelp : public QObject, FormFixture {
         }
         if (!viewer.isEmpty())
             host->programsOnPath << viewer;
-        host->startError = startError;
+        host->startError = c[2];
         form->MuHelpT->trigger();
         QCOMPARE(host->programs.size(), opened.isEmpty() ? 0 : 1);
         if (!opened.isEmpty()) {
