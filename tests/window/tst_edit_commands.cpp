@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -379,36 +380,28 @@ class TstEditCommands : public QObject, FormFixture {
         TextBox* box = form->Text1;
         box->setFocus();
         SearchState& s = Module1();
-        for (int step = 0; step < 300; ++step) {
-            const int size = int(box->text().size());
-            switch (rng.bounded(7)) {
-            case 0:
-                QTest::keyClicks(box, QStringLiteral("ab"));
-                break;
-            case 1:
-                QTest::keyClick(box, Qt::Key_Backspace);
-                break;
-            case 2:
+        int size = 0;
+        const std::function<void()> edits[] = {
+            [&] { QTest::keyClicks(box, u"ab"_s); },
+            [&] { QTest::keyClick(box, Qt::Key_Backspace); },
+            [&] {
                 box->setSelStart(rng.bounded(size + 1));
                 box->setSelLength(rng.bounded(4));
-                box->setSelText(QStringLiteral("\r\nxy").left(rng.bounded(5)));
-                break;
-            case 3:
-                box->setText(QString(rng.bounded(30), u'q'));
-                break;
-            case 4:
+                box->setSelText(u"\r\nxy"_s.left(rng.bounded(5)));
+            },
+            [&] { box->setText(QString(rng.bounded(30), u'q')); },
+            [&] {
                 if (rng.bounded(2))
-                    AnchorSearch(s, QStringLiteral("elsewhere"), 3);
+                    AnchorSearch(s, u"elsewhere"_s, 3);
                 else
-                    s.SearchText = QStringLiteral("assigned");
-                break;
-            case 5:
-                box->undoEdit();
-                break;
-            default:
-                box->setSelStart(rng.bounded(size + 1));
-                break;
-            }
+                    s.SearchText = u"assigned"_s;
+            },
+            [&] { box->undoEdit(); },
+            [&] { box->setSelStart(rng.bounded(size + 1)); },
+        };
+        for (int step = 0; step < 300; ++step) {
+            size = int(box->text().size());
+            edits[rng.bounded(int(std::size(edits)))]();
             if (rng.bounded(3) == 0) {
                 QTest::keyRelease(box, Qt::Key_Shift);
                 QCOMPARE(s.SearchText, box->text());
