@@ -167,27 +167,39 @@ class TestFindReplace : public QObject, FormFixture {
             QCOMPARE(b->isEnabled(), findBox.isEmpty());
     }
 
-    void reopeningResetsTheBoxesNotThePositions() {
+    // Enter and Esc do nothing; closing unloads; reopening resets the boxes, not the positions.
+    void lifecycle() {
+        form->show();
         anchorAt(QStringLiteral("abcabc"), 0);
         Form3* f = openFind();
+        for (QPushButton* b : f->findChildren<QPushButton*>())
+            QVERIFY2(!b->autoDefault() && !b->isDefault(), qPrintable(b->objectName()));
         f->Text1->setText(QStringLiteral("bc"));
         f->Text2->setText(QStringLiteral("r"));
         f->Check1->setChecked(true);
         findNext(f);
         f->Option1->setChecked(true);
+        QTest::keyClick(f, Qt::Key_Escape);
+        QTest::keyClick(f, Qt::Key_Return);
+        QTest::keyClick(f->Text1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(f->isVisible());
         form->MuFind_Click(); // brought forward, the same dialog
         QCOMPARE(form->form3(), f);
         QVERIFY(f->Option1->isChecked());
-        f->Command2->click();
-        QVERIFY(!form->form3());
+        f->Text2->setFocus();
+        f->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!form->form3());
+        QCOMPARE(form->focusWidget(), form->Text1);
         f = openFind();
         QCOMPARE(f->Text2->text(), QString());
-        QVERIFY(!f->Check1->isChecked());
-        QVERIFY(f->Option2->isChecked());
+        QVERIFY(!f->Check1->isChecked() && f->Option2->isChecked());
         QCOMPARE(Module1().ForwardStart, 3);
         f->Text1->setText(QStringLiteral("bc"));
         QCOMPARE(findNext(f), QStringLiteral("sel 4+2"));
+        f->Command2->click();
+        QVERIFY(!form->form3());
     }
 
     void replaceReplacesTheSelectionItself() {
@@ -263,24 +275,6 @@ class TestFindReplace : public QObject, FormFixture {
         f->Command4->click();
         QCOMPARE(form->Text1->text(), QStringLiteral("输入:"));
         QVERIFY(!form->InputChanged);
-    }
-
-    void enterAndEscDoNothingTheCloseBoxUnloads() {
-        form->show();
-        Form3* f = openFind();
-        for (QPushButton* b : f->findChildren<QPushButton*>())
-            QVERIFY2(!b->autoDefault() && !b->isDefault(), qPrintable(b->objectName()));
-        QTest::keyClick(f, Qt::Key_Escape);
-        QTest::keyClick(f, Qt::Key_Return);
-        QTest::keyClick(f->Text1, Qt::Key_Enter, Qt::KeypadModifier);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(form->form3(), f);
-        QVERIFY(f->isVisible());
-        f->Text2->setFocus();
-        f->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!form->form3());
-        QCOMPARE(form->focusWidget(), form->Text1);
     }
 };
 

@@ -159,6 +159,7 @@ class TestGoToLine : public QObject, FormFixture {
         QTest::keyClick(f->Text1, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f->Text1->text(), QStringLiteral("12"));
         QCOMPARE(form->form2(), f); // Esc and Enter neither close nor go
+        QVERIFY(f->isVisible());
         QCOMPARE(shown(), QStringList());
         QTest::keyClicks(f->Text1, QStringLiteral("0"));
         QTest::keyClick(f->Text1, Qt::Key_Backspace);
