@@ -1,45 +1,29 @@
 #include "dialogs/frm_about.h"
+#include "form_fixtures.h"
 #include "host/text_box.h"
-#include "scripted_host.h"
-#include "window/form1.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QWindow>
 
-class TestAboutHelp : public QObject {
+class TestAboutHelp : public QObject, FormFixture {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedHost> host;
-    std::unique_ptr<Form1> form;
 
     FrmAbout* openAbout() {
         form->MuAbout->trigger();
-        FrmAbout* about = form->frmAbout();
-        Q_ASSERT(about);
-        return about;
+        return form->frmAbout();
     }
-    static void writeFile(const QString& path) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Quillet\n");
+    QColor contactColour(FrmAbout* about) {
+        return about->Label4->palette().color(QPalette::WindowText);
     }
 
   private slots:
-    void init() {
-        host = std::make_unique<ScriptedHost>();
-        form = std::make_unique<Form1>(*host);
-        form->show();
-    }
-    void cleanup() {
-        form.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void init() { start(); }
+    void cleanup() { stop(); }
 
     void aboutBoxDisablesTheMainWindowUntilClosed_data() {
         QTest::addColumn<bool>("byButton");
@@ -52,7 +36,6 @@ class TestAboutHelp : public QObject {
         QVERIFY(!form->isEnabled());
         QVERIFY(about->isEnabled()); // not a child that the main window disables
         QVERIFY(about->isVisible());
-        QVERIFY(!about->parent());
         QCOMPARE(about->windowHandle()->transientParent(), form->windowHandle());
         QTest::keyClick(about, Qt::Key_Escape);
         QTest::keyClick(about, Qt::Key_Return);
@@ -67,28 +50,6 @@ class TestAboutHelp : public QObject {
         QCOMPARE(form->focusWidget(), form->Text1);
     }
 
-    void aboutBoxContent() {
-        FrmAbout* about = openAbout();
-        QCOMPARE(about->windowTitle(), QStringLiteral("关于 Quillet"));
-        QCOMPARE(about->Label1->text(), QStringLiteral("Quillet"));
-        QCOMPARE(about->Label2->text(), QStringLiteral("版本:1.01"));
-        QVERIFY(!about->Label3->text().isEmpty());
-        const QString address = QStringLiteral(QUILLET_CONTACT_EMAIL);
-        QCOMPARE(about->Label4->text(),
-                 QStringLiteral("请联系 ") + address + QStringLiteral(" 获取程序相关信息"));
-        QCOMPARE(about->Command1->text(), QStringLiteral("确定(&O)"));
-        QVERIFY(!about->Command1->autoDefault());
-        QVERIFY(!about->Image1->pixmap().isNull());
-        QVERIFY(about->Image1->geometry().right() < about->Label1->geometry().left());
-        const QFont font = about->Label4->font();
-        QVERIFY(font.underline());
-        QCOMPARE(font.pointSize(), 9);
-        QCOMPARE(font.families().value(0), QStringLiteral("SimSun"));
-        QVERIFY(font.families().size() > 1); // a Chinese face where SimSun is absent
-        QCOMPARE(about->Label4->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(about->Label4->palette().color(QPalette::WindowText), QColor(0, 0, 192));
-    }
-
     void contactLineMailsAndTurnsDarkRed_data() {
         QTest::addColumn<bool>("handler");
         QTest::newRow("mail handler") << true;
@@ -98,80 +59,64 @@ class TestAboutHelp : public QObject {
         QFETCH(bool, handler);
         host->urlHandler = handler;
         FrmAbout* about = openAbout();
+        const QColor unvisited = contactColour(about);
         QTest::mouseClick(about->Label4, Qt::LeftButton);
         QTest::mouseClick(about->Label4, Qt::LeftButton);
-        QCOMPARE(about->Label4->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-        QCOMPARE(host->urls.size(), 2);
-        QCOMPARE(host->urls[0], QUrl(QStringLiteral("mailto:" QUILLET_CONTACT_EMAIL)));
-        QCOMPARE(host->messages.size(), handler ? 0 : 2);
-        if (!handler) {
-            QCOMPARE(host->messages[0].style, 16);
-            QCOMPARE(host->messages[0].title, QStringLiteral("Quillet"));
-            QVERIFY(host->messages[0].prompt.contains(QStringLiteral(QUILLET_CONTACT_EMAIL)));
-        }
+        QCOMPARE(contactColour(about), QColor(128, 0, 0));
+        const QUrl mail(QStringLiteral("mailto:" QUILLET_CONTACT_EMAIL));
+        QCOMPARE(host->urls, (QList<QUrl>{mail, mail}));
+        QCOMPARE(shown().size(), handler ? 0 : 2);
+        if (!handler)
+            QVERIFY(shown()[0].startsWith(QStringLiteral("16 Quillet: ")) &&
+                    shown()[0].contains(QStringLiteral(QUILLET_CONTACT_EMAIL)));
         QVERIFY(host->programs.isEmpty());
         about->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        about = openAbout();
-        QCOMPARE(about->Label4->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+        QCOMPARE(contactColour(openAbout()), unvisited);
     }
 
     void help_data() {
-        QTest::addColumn<QString>("placed"); // where ReadMe.txt is, relative to the dir
-        QTest::addColumn<QString>("viewer"); // on the PATH
-        QTest::addColumn<QString>("startError");
-        QTest::addColumn<QString>("opened");  // relative path opened, empty: none
-        QTest::addColumn<QString>("message"); // part of the message, empty: none
+        // Where ReadMe.txt is (relative to a directory holding "bin dir", the program's),
+        // the viewer on the PATH, its start error, the file it opens, part of the message.
+        QTest::addColumn<QStringList>("c");
         const QString here = QStringLiteral("bin dir/ReadMe.txt");
+        const QString shared = QStringLiteral("share/quillet/ReadMe.txt");
         const QString xdg = QStringLiteral("xdg-open");
-        QTest::newRow("next to the program") << here << xdg << "" << here << "";
-        QTest::newRow("installed data") << "share/quillet/ReadMe.txt" << xdg << ""
-                                        << "share/quillet/ReadMe.txt"
-                                        << "";
-        QTest::newRow("through gio") << here << "gio"
-                                     << "" << here << "";
-        QTest::newRow("missing") << "" << xdg << ""
-                                 << ""
-                                 << "ReadMe.txt";
-        QTest::newRow("no viewer") << here << ""
-                                   << ""
-                                   << "" << xdg;
-        QTest::newRow("viewer fails")
-            << here << xdg << "execve: Permission denied" << here << "execve: Permission denied";
+        const QString denied = QStringLiteral("execve: Permission denied");
+        QTest::newRow("next to the program") << QStringList{here, xdg, "", here, ""};
+        QTest::newRow("installed data") << QStringList{shared, xdg, "", shared, ""};
+        QTest::newRow("through gio") << QStringList{here, "gio", "", here, ""};
+        QTest::newRow("missing") << QStringList{"", xdg, "", "", "ReadMe.txt"};
+        QTest::newRow("no viewer") << QStringList{here, "", "", "", xdg};
+        QTest::newRow("viewer fails") << QStringList{here, xdg, denied, here, denied};
     }
     void help() {
-        QFETCH(QString, placed);
-        QFETCH(QString, viewer);
-        QFETCH(QString, startError);
-        QFETCH(QString, opened);
-        QFETCH(QString, message);
+        QFETCH(QStringList, c);
+        const QString &placed = c[0], &viewer = c[1], &opened = c[3], &message = c[4];
         QTemporaryDir root;
         QVERIFY(root.isValid());
         host->directory = root.filePath(QStringLiteral("bin dir"));
         QDir().mkpath(host->directory);
-        if (!placed.isEmpty())
-            writeFile(root.filePath(placed));
+        if (!placed.isEmpty()) {
+            QDir().mkpath(QFileInfo(root.filePath(placed)).absolutePath());
+            QFile file(root.filePath(placed));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Quillet\n") == 8);
+        }
         if (!viewer.isEmpty())
             host->programsOnPath << viewer;
-        host->startError = startError;
+        host->startError = c[2];
         form->MuHelpT->trigger();
-        if (opened.isEmpty()) {
-            QVERIFY(host->programs.isEmpty());
-        } else {
-            QCOMPARE(host->programs.size(), 1);
+        QCOMPARE(host->programs.size(), opened.isEmpty() ? 0 : 1);
+        if (!opened.isEmpty()) {
             QCOMPARE(host->programs[0].program, QStringLiteral("/usr/bin/") + viewer);
             QCOMPARE(host->programs[0].arguments.last(), root.filePath(opened));
             QCOMPARE(host->programs[0].arguments.size(), viewer == "gio" ? 2 : 1);
         }
-        if (message.isEmpty()) {
-            QVERIFY(host->messages.isEmpty());
-        } else {
-            QCOMPARE(host->messages.size(), 1);
-            QVERIFY2(host->messages[0].prompt.contains(message),
-                     qPrintable(host->messages[0].prompt));
-            QCOMPARE(host->messages[0].style, 16);
-            QCOMPARE(host->messages[0].title, QStringLiteral("Quillet"));
-        }
+        QCOMPARE(shown().size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(shown()[0].startsWith(QStringLiteral("16 Quillet: ")) &&
+                         shown()[0].contains(message),
+                     qPrintable(shown()[0]));
         QVERIFY(form->isEnabled());
     }
 
@@ -179,25 +124,22 @@ class TestAboutHelp : public QObject {
         QTest::addColumn<QStringList>("onPath");
         QTest::addColumn<QString>("startError");
         QTest::addColumn<QString>("started");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("messages");
         QTest::newRow("first one found") << QStringList{"xcalc", "kcalc", "galculator"} << ""
-                                         << "/usr/bin/kcalc"
-                                         << "";
+                                         << "/usr/bin/kcalc" << QStringList();
         QTest::newRow("the last resort") << QStringList{"xcalc"} << ""
-                                         << "/usr/bin/xcalc"
-                                         << "";
-        QTest::newRow("none") << QStringList{} << ""
-                              << ""
-                              << "找不到计算器程序";
-        QTest::newRow("start fails") << QStringList{"mate-calc"} << "Resource error"
-                                     << "/usr/bin/mate-calc"
-                                     << "Resource error";
+                                         << "/usr/bin/xcalc" << QStringList();
+        QTest::newRow("none") << QStringList() << ""
+                              << "" << QStringList{"16 Quillet: 找不到计算器程序"};
+        QTest::newRow("start fails")
+            << QStringList{"mate-calc"} << "Resource error"
+            << "/usr/bin/mate-calc" << QStringList{"16 Quillet: Resource error"};
     }
     void calculator() {
         QFETCH(QStringList, onPath);
         QFETCH(QString, startError);
         QFETCH(QString, started);
-        QFETCH(QString, message);
+        QFETCH(QStringList, messages);
         host->programsOnPath = onPath;
         host->startError = startError;
         form->Command7->click();
@@ -206,12 +148,7 @@ class TestAboutHelp : public QObject {
             QCOMPARE(host->programs[0].program, started);
             QVERIFY(host->programs[0].arguments.isEmpty());
         }
-        QCOMPARE(host->messages.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(host->messages[0].prompt, message);
-            QCOMPARE(host->messages[0].style, 16);
-            QCOMPARE(host->messages[0].title, QStringLiteral("Quillet"));
-        }
+        QCOMPARE(shown(), messages);
     }
 
     void userGuideCoversEveryCommand() {
@@ -222,19 +159,15 @@ class TestAboutHelp : public QObject {
         QCOMPARE(text.toUtf8(), bytes); // valid UTF-8
         // Every menu item and button, by its caption without the access key.
         QStringList missing;
-        QList<QAction*> actions = form->findChildren<QAction*>();
-        for (const QAction* a : actions) {
-            QString caption = a->text();
-            caption.remove(QRegularExpression(QStringLiteral("\\((&.|J)\\)|\\.\\.\\.|&")));
-            if (!caption.isEmpty() && !text.contains(caption))
-                missing << caption;
-        }
+        QStringList topics{"GBK", "UTF-8", "Ctrl+F", "F1", "行数超过范围"};
+        for (const QAction* a : form->findChildren<QAction*>())
+            topics << a->text().remove(
+                QRegularExpression(QStringLiteral("\\((&.|J)\\)|\\.\\.\\.|&")));
         for (const QPushButton* b : form->findChildren<QPushButton*>())
-            if (!text.contains(b->text()))
-                missing << b->text();
-        for (const char* topic : {"GBK", "UTF-8", "Ctrl+F", "F1", "行数超过范围"})
-            if (!text.contains(QString::fromUtf8(topic)))
-                missing << QString::fromUtf8(topic);
+            topics << b->text();
+        for (const QString& topic : topics)
+            if (!topic.isEmpty() && !text.contains(topic))
+                missing << topic;
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
     }
 };
