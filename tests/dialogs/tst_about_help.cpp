@@ -77,7 +77,8 @@ class TestAboutHelp : public QObject, FormFixture {
 
     void help_data() {
         // Where ReadMe.txt is (relative to a directory holding "bin dir", the program's),
-        // the viewer on the PATH, its start error, the file it opens, part of the message.
+        // the viewer on the PATH, its start error, the file it opens, part of the message,
+        // and the launcher's failure after it started.
         QTest::addColumn<QStringList>("c");
         const QString here = QStringLiteral("bin dir/ReadMe.txt");
         const QString shared = QStringLiteral("share/quillet/ReadMe.txt");
@@ -89,6 +90,9 @@ class TestAboutHelp : public QObject, FormFixture {
         QTest::newRow("missing") << QStringList{"", xdg, "", "", "ReadMe.txt"};
         QTest::newRow("no viewer") << QStringList{here, "", "", "", xdg};
         QTest::newRow("viewer fails") << QStringList{here, xdg, denied, here, denied};
+        // The launcher starts, then finds nothing to show the file with (its reason last).
+        QTest::newRow("launcher fails later")
+            << QStringList{here, xdg, "", here, "无法打开帮助文件:no viewer", "no viewer"};
     }
     void help() {
         QFETCH(QStringList, c);
@@ -105,6 +109,7 @@ class TestAboutHelp : public QObject, FormFixture {
         if (!viewer.isEmpty())
             host->programsOnPath << viewer;
         host->startError = c[2];
+        host->launcherFailure = c.value(5);
         form->MuHelpT->trigger();
         QCOMPARE(host->programs.size(), opened.isEmpty() ? 0 : 1);
         if (!opened.isEmpty()) {
