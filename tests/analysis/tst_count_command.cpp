@@ -1,5 +1,6 @@
 #include "host/text_box.h"
 #include "scripted_host.h"
+#include "text_fixtures.h"
 #include "window/form1.h"
 
 #include <QCheckBox>
@@ -12,14 +13,10 @@
 #include <QRadioButton>
 #include <QTest>
 
+using fixtures::figures;
+using fixtures::kCrLf;
+
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
-
-QString figures(const QString& label, int count, const QString& freq) {
-    return label + QStringLiteral(" 出现的次数为:") + QString::number(count) +
-           QStringLiteral("出现频率为:") + freq + kCrLf;
-}
 
 // The figures section of a report (the bars are the report's own tests);
 // any other text as it is.
@@ -28,6 +25,11 @@ QString figuresSection(const QString& output) {
         return QString();
     const qsizetype end = output.indexOf(kCrLf + kCrLf);
     return end < 0 ? output : output.left(end + 2);
+}
+
+QString substringCount(int n) {
+    return QStringLiteral("子字符串在原字符串中出现了:%1次").arg(n) + kCrLf +
+           QStringLiteral("可以使用【工具】的【查找替换】功能来定位这些字符。");
 }
 
 } // namespace
@@ -81,12 +83,20 @@ class TstCountCommand : public QObject {
         row("largest count first", "abb", start, "", "", 1,
             figures("b", 2, "66.7") + figures("a", 1, "33.3"));
         row("only ignored characters", "   ", start, "", "", 3, QString());
-        // The substring count is exact and ignores every option.
+        // The substring count is exact and ignores every option; a substring
+        // longer than a line box's usual limit is counted whole.
         QTest::newRow("substring")
             << QStringLiteral("aA a b") << QStringLiteral("11111") << QStringLiteral("a")
-            << QStringLiteral("a") << 1 << QStringLiteral("A")
-            << QStringLiteral("子字符串在原字符串中出现了:1次") + kCrLf +
-                   QStringLiteral("可以使用【工具】的【查找替换】功能来定位这些字符。");
+            << QStringLiteral("a") << 1 << QStringLiteral("A") << substringCount(1);
+        QTest::newRow("40,000 units in 100,000")
+            << QString(100'000, u'a') << start << QString() << QString() << 3
+            << QString(40'000, u'a') << substringCount(2);
+        QTest::newRow("1 M units in 999,999")
+            << QString(999'999, u'a') << start << QString() << QString() << 3
+            << QString(1'000'000, u'a') << substringCount(0);
+        QTest::newRow("separator of 40,000 units")
+            << QString(40'000, u'-') + u'a' + QString(40'000, u'-') << start
+            << QString(40'000, u'-') << QString() << 3 << QString() << figures("a", 1, "100.0");
     }
 
     void options() {
@@ -101,15 +111,17 @@ class TstCountCommand : public QObject {
                                          form->Check5};
         for (int i = 0; i < 5; ++i)
             boxes[i]->setChecked(checks[i] == u'1');
-        form->Text4->setText(QStringLiteral("x")); // so that every row passes a change
-        form->Text4->setText(separator);
+        // Inserted, as typing and pasting do, and so that every row passes a change.
+        form->Text4->setText(QStringLiteral("x"));
+        form->Text4->selectAll();
+        form->Text4->insert(separator);
         QCOMPARE(form->Check5->isEnabled(), !separator.isEmpty());
         QCOMPARE(form->Command4->isEnabled(), !separator.isEmpty());
         QCOMPARE(form->Combo1->isEnabled(), checks[3] == u'1');
         form->Combo1->setEditText(list);
         QList<QRadioButton*>{form->Option1, form->Option2, form->Option3}[option - 1]->setChecked(
             true);
-        form->Text5->setText(substring);
+        form->Text5->insert(substring);
         form->Text1->setText(input);
 
         form->Command6->click();
@@ -120,6 +132,16 @@ class TstCountCommand : public QObject {
         form->Text2->setText(QString());
         form->MuCalc->trigger();
         QCOMPARE(form->Text2->text(), fromButton);
+    }
+
+    // No line box cuts what is written or inserted into it.
+    void lineBoxesKeepLongInput() {
+        const QString text(40'000, u'7');
+        for (QLineEdit* line : {form->Text3, form->Text4, form->Text5}) {
+            line->setText(text);
+            line->insert(text);
+            QCOMPARE(line->text().size(), 80'000);
+        }
     }
 
     // One mechanism holds Text3 to digits and spaces, for typing and pasting alike.

@@ -1,9 +1,9 @@
-// The removal passes of the text preparation against their literal
-// transcription: each entry removed from what the entries before it left, one
-// left-to-right pass each, case ignored for the list.
+// The text preparation against its literal transcription: case, then CR LF,
+// spaces, separator and each list entry removed from what the passes before
+// it left, one left-to-right pass each, case ignored for the list.
 #include "analysis/text_preparation.h"
+#include "text_fixtures.h"
 
-#include <QRandomGenerator>
 #include <QStringList>
 #include <QTest>
 
@@ -27,29 +27,22 @@ QString oracleRemove(const QString& s, const QString& pattern, Qt::CaseSensitivi
     return out;
 }
 
-QString oracleRemoveListed(QString s, const QString& list) {
-    if (!list.isEmpty())
-        for (const QString& e : list.split(u' '))
+QString oraclePrepare(QString s, const preparation::Options& o) {
+    if (o.lowerCase)
+        for (QChar& c : s)
+            c = c.toLower();
+    if (o.removeLineBreaks)
+        s = oracleRemove(s, fixtures::kCrLf, Qt::CaseSensitive);
+    if (o.removeSpaces)
+        s = oracleRemove(s, QStringLiteral(" "), Qt::CaseSensitive);
+    s = oracleRemove(s, o.separator, Qt::CaseSensitive);
+    if (o.removeListed && !o.ignoreList.isEmpty())
+        for (const QString& e : o.ignoreList.split(u' '))
             s = oracleRemove(s, e, Qt::CaseInsensitive);
     return s;
 }
 
-QString removeListed(const QString& text, const QString& list) {
-    preparation::Options o;
-    o.removeLineBreaks = false;
-    o.removeSpaces = false;
-    o.removeListed = true;
-    o.ignoreList = list;
-    return preparation::prepare(text, o);
-}
-
-QString randomText(QRandomGenerator& rng, qsizetype length, const QString& alphabet) {
-    QString s;
-    s.reserve(length);
-    for (qsizetype i = 0; i < length; ++i)
-        s += alphabet[int(rng.bounded(int(alphabet.size())))];
-    return s;
-}
+const QString kUnstated = QStringLiteral("(the transcription's)");
 
 } // namespace
 
@@ -57,79 +50,107 @@ class TstTextPreparation : public QObject {
     Q_OBJECT
 
   private slots:
-    // Texts longer than the chunks the passes work in, so that matches in
-    // progress cross from one chunk to the next, and entries that overlap
-    // themselves, in an order where earlier removals make later matches.
-    void listAgreesWithTheTranscription_data() {
+    // Every option at random. Texts longer than the chunks the passes work in,
+    // so that matches in progress cross from one chunk to the next, and entries
+    // that overlap themselves, in an order where earlier removals make later matches.
+    void agreesWithTheTranscription_data() {
         QTest::addColumn<QString>("alphabet");
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("rounds");
         QTest::newRow("two letters, short") << QStringLiteral("abAB") << 40 << 400;
         QTest::newRow("two letters, past a chunk") << QStringLiteral("abAB") << 40'000 << 12;
         QTest::newRow("hanzi and breaks") << QStringLiteral("字频\r\n aA") << 5'000 << 20;
+        QTest::newRow("separators") << QStringLiteral("aAbB \r\n,;-中") << 30 << 3000;
     }
-    void listAgreesWithTheTranscription() {
+    void agreesWithTheTranscription() {
         QFETCH(QString, alphabet);
         QFETCH(int, length);
         QFETCH(int, rounds);
         QRandomGenerator rng(11);
         for (int round = 0; round < rounds; ++round) {
-            const QString text = randomText(rng, rng.bounded(length + 1), alphabet);
+            const QString text = fixtures::randomText(rng, rng.bounded(length + 1), alphabet);
             QStringList entries;
             for (int k = int(rng.bounded(1, 7)); k > 0; --k)
-                entries << randomText(rng, rng.bounded(0, 5), alphabet.left(4));
-            const QString list = entries.join(u' ');
-            QCOMPARE(removeListed(text, list), oracleRemoveListed(text, list));
+                entries << fixtures::randomText(rng, rng.bounded(0, 5), alphabet.left(4));
+            const int flags = int(rng.bounded(16));
+            preparation::Options o;
+            o.lowerCase = flags & 1;
+            o.removeLineBreaks = flags & 2;
+            o.removeSpaces = flags & 4;
+            o.removeListed = flags & 8;
+            o.separator = fixtures::randomText(rng, rng.bounded(0, 4), alphabet);
+            o.ignoreList = entries.join(u' ');
+            QCOMPARE(preparation::prepare(text, o), oraclePrepare(text, o));
         }
     }
 
-    void listCases_data() {
+    // Breaks and spaces removed as by default.
+    void cases_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("list");
-        QTest::newRow("removal brings a later entry together")
-            << QStringLiteral("aXYb") << QStringLiteral("xy ab");
-        QTest::newRow("no second look within a pass")
-            << QStringLiteral("aabb") << QStringLiteral("ab");
-        QTest::newRow("self-overlapping entry") << QStringLiteral("aaaaa") << QStringLiteral("aa");
-        QTest::newRow("single units between longer entries")
-            << QStringLiteral("aXbYab") << QStringLiteral("x y ab b");
-        QTest::newRow("entry with a unit the text lacks")
-            << QStringLiteral("abc") << QStringLiteral("az bc");
-        QTest::newRow("surrogate pairs ignore case too")
-            << QStringLiteral("\U00010428x\U00010400X") << QStringLiteral("\U00010400x");
-        QTest::newRow("a lone surrogate entry")
-            << QStringLiteral("\U0001F600a") + QChar(0xD83D) << QString(QChar(0xD83D));
-        QTest::newRow("Kelvin sign and k") << QStringLiteral("\u212Ak") << QStringLiteral("kK");
-        QTest::newRow("empty entries only") << QStringLiteral("a b") << QStringLiteral("  ");
-        QTest::newRow("entry longer than a chunk")
-            << QString(20'000, u'q') + u'z' + QString(20'001, u'Q')
-            << QString(20'000, u'q') + QStringLiteral(" z");
-    }
-    void listCases() {
-        QFETCH(QString, text);
-        QFETCH(QString, list);
-        QCOMPARE(removeListed(text, list), oracleRemoveListed(text, list));
-    }
-
-    // The exact passes (CR LF, separator) on periodic text where a matcher
-    // that restarts at every candidate would go quadratic.
-    void separatorPassIsExact_data() {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("lower");
         QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("prepared");
+        auto row = [](const char* name, const QString& text, const QString& list,
+                      const QString& prepared) {
+            QTest::newRow(name) << text << false << QString() << list << prepared;
+        };
+        row("defaults", QStringLiteral("a b\r\nb"), QString(), QStringLiteral("abb"));
+        row("one pass over CR LF", QStringLiteral("a\r\r\n\n"), QString(), QStringLiteral("a\r\n"));
+        QTest::newRow("capital separator after lower-casing")
+            << QStringLiteral("aAb") << true << QStringLiteral("A") << QString()
+            << QStringLiteral("aab");
+        QTest::newRow("separator with a space after spaces went")
+            << QStringLiteral("a b") << false << QStringLiteral("a b") << QString()
+            << QStringLiteral("ab");
+        QTest::newRow("separator keeps case")
+            << QStringLiteral("aAaA") << false << QStringLiteral("Aa") << QString()
+            << QStringLiteral("aA");
         QTest::newRow("a's around a long separator")
-            << QString(100'000, u'a') + u'b' + QString(100'000, u'a')
-            << QString(5'000, u'a') + u'b';
-        QTest::newRow("case is kept") << QStringLiteral("aAaA") << QStringLiteral("Aa");
-        QTest::newRow("CR LF runs") << QStringLiteral("\r\r\n\n\r\n") << QStringLiteral("\r\n");
+            << QString(100'000, u'a') + u'b' + QString(100'000, u'a') << false
+            << QString(5'000, u'a') + u'b' << QString() << kUnstated;
+        row("empty list entry removes nothing", QStringLiteral("aAbBc"), QStringLiteral("a  b"),
+            QStringLiteral("c"));
+        row("full-width is not half-width", QStringLiteral("!\uFF01"), QStringLiteral("!"),
+            QStringLiteral("\uFF01"));
+        row("removal brings a later entry together", QStringLiteral("aXYb"),
+            QStringLiteral("xy ab"), QString());
+        row("no second look within a pass", QStringLiteral("aabb"), QStringLiteral("ab"),
+            QStringLiteral("ab"));
+        row("self-overlapping entry", QStringLiteral("aaaaa"), QStringLiteral("aa"),
+            QStringLiteral("a"));
+        row("single units between longer entries", QStringLiteral("aXbYab"),
+            QStringLiteral("x y ab b"), QString());
+        row("entry with a unit the text lacks", QStringLiteral("abc"), QStringLiteral("az bc"),
+            QStringLiteral("a"));
+        row("surrogate pairs ignore case too", QStringLiteral("\U00010428x\U00010400X"),
+            QStringLiteral("\U00010400x"), kUnstated);
+        row("a lone surrogate entry", QStringLiteral("\U0001F600a") + QChar(0xD83D),
+            QString(QChar(0xD83D)), kUnstated);
+        row("Kelvin sign and k", QStringLiteral("\u212Ak"), QStringLiteral("kK"), kUnstated);
+        row("entry longer than a chunk", QString(20'000, u'q') + u'z' + QString(20'001, u'Q'),
+            QString(20'000, u'q') + QStringLiteral(" z"), kUnstated);
+        QStringList hanzi;
+        for (char16_t u = 0x4E00; u < 0x9FA6; ++u)
+            hanzi << QString(QChar(u));
+        row("every common hanzi listed", QStringLiteral("中xyz文Q"),
+            hanzi.join(u' ') + QStringLiteral(" xy"), QStringLiteral("zQ"));
     }
-    void separatorPassIsExact() {
+    void cases() {
         QFETCH(QString, text);
+        QFETCH(bool, lower);
         QFETCH(QString, separator);
+        QFETCH(QString, list);
+        QFETCH(QString, prepared);
         preparation::Options o;
-        o.removeLineBreaks = false;
-        o.removeSpaces = false;
+        o.lowerCase = lower;
         o.separator = separator;
-        QCOMPARE(preparation::prepare(text, o), oracleRemove(text, separator, Qt::CaseSensitive));
+        o.removeListed = !list.isEmpty();
+        o.ignoreList = list;
+        const QString result = preparation::prepare(text, o);
+        QCOMPARE(result, oraclePrepare(text, o));
+        if (prepared != kUnstated)
+            QCOMPARE(result, prepared);
     }
 };
 
