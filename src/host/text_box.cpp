@@ -30,11 +30,7 @@ void TextBox::setText(const QString& text) {
 void TextBox::setTextOutsideHistory(const QString& text) {
     const qsizetype oldSize = m_text.size();
     m_text = text;
-    exact_text::Blocks blocks = exact_text::renderBlocks(m_text);
-    m_updatingView = true;
-    setPlainText(blocks.view);
-    m_updatingView = false;
-    m_blocks.assign(std::move(blocks.lengths), std::move(blocks.breaks));
+    showAllAgain();
     setViewSelection(0, 0);
     emit replaced(0, oldSize, text);
     emit changed();
@@ -128,13 +124,26 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
     const auto [first, last] = blocksAround(position, length);
     const QString removed = m_text.mid(position, length);
     exact_text::splice(m_text, position, length, text);
-    showBlocksAgain(first, last, text.size() - length);
+    // An edit of most of the text (a transform of a whole selection): a fresh
+    // view is much quicker than replacing that much through a cursor.
+    if (2 * (length + text.size()) >= m_text.size() + length)
+        showAllAgain();
+    else
+        showBlocksAgain(first, last, text.size() - length);
     if (recordUndo)
         recordEdit(position, removed, text);
     const qsizetype caret = position + text.size();
     setViewSelection(caret, caret);
     emit replaced(position, length, text);
     emit changed();
+}
+
+void TextBox::showAllAgain() {
+    exact_text::Blocks blocks = exact_text::renderBlocks(m_text);
+    m_updatingView = true;
+    setPlainText(blocks.view);
+    m_updatingView = false;
+    m_blocks.assign(std::move(blocks.lengths), std::move(blocks.breaks));
 }
 
 // Shows blocks first..last again from the exact text, whose part in them grew by

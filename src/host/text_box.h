@@ -80,6 +80,7 @@ class TextBox : public QPlainTextEdit {
     void replaceExact(qsizetype position, qsizetype length, const QString& text, bool recordUndo);
     void recordEdit(qsizetype position, const QString& removed, const QString& inserted);
     std::pair<int, int> blocksAround(qsizetype position, qsizetype length) const;
+    void showAllAgain();
     void showBlocksAgain(int first, int last, qsizetype grown);
     void stepOverSplit(const QKeyEvent* event);
     int viewFromExact(qsizetype exact) const;
