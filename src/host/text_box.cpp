@@ -4,6 +4,7 @@
 
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -408,6 +409,15 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseUp(event->button(), event->modifiers(), event->position());
 }
 
+void TextBox::mouseMoveEvent(QMouseEvent* event) {
+    const bool pressed = event->buttons() & Qt::LeftButton;
+    QPlainTextEdit::mouseMoveEvent(event);
+    // A drag started here runs its own event loop, which takes the release:
+    // report it, as a drop into the box does.
+    if (pressed && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+        emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
+}
+
 void TextBox::focusInEvent(QFocusEvent* event) {
     QPlainTextEdit::focusInEvent(event);
     if (!m_hasFocus) {
@@ -457,6 +467,8 @@ void TextBox::dropEvent(QDropEvent* event) {
     else
         dropText(at, exact_text::normalizeLineBreaks(event->mimeData()->text()));
     event->acceptProposedAction();
+    // The drop ends with the mouse button released over the box.
+    emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
 }
 
 void TextBox::dropSelection(qsizetype at, bool move) {

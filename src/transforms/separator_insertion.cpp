@@ -1,5 +1,6 @@
 #include "transforms/separator_insertion.h"
 
+#include <QChar>
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -51,7 +52,13 @@ class Inserter {
                 write(m_sep, m_trimmedSepLength);
             return;
         }
-        const qsizetype take = qsizetype(std::clamp<qint64>(point - m_size, 0, m_restEnd - m_rest));
+        qsizetype take = qsizetype(std::clamp<qint64>(point - m_size, 0, m_restEnd - m_rest));
+        // A separator never parts a surrogate pair (no encoding could save the
+        // halves): it goes after the pair; later points stay where they were.
+        if (take > 0 && m_rest + take < m_restEnd &&
+            QChar::isHighSurrogate(m_src[m_rest + take - 1]) &&
+            QChar::isLowSurrogate(m_src[m_rest + take]))
+            ++take;
         write(m_src + m_rest, take);
         m_rest += take;
         write(m_sep, m_sepLength);

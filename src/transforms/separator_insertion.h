@@ -29,7 +29,8 @@ struct SeparatorInsertion {
 // every single space; empty parts are skipped, and a separator goes after each
 // group of the original text (at the end for groups beyond it). Each insertion
 // point moves on by the length of the separators already inserted, so a
-// separator of several code units lands on the group boundaries too.
+// separator of several code units lands on the group boundaries too. A point
+// inside a surrogate pair moves to just after the pair.
 SeparatorInsertion insertSeparators(const QString& text, QStringView pattern, QStringView separator,
                                     qsizetype maxLength = kMaxInsertionResult);
 

@@ -42,6 +42,7 @@ Toolbox::Toolbox(QWidget* parent) : QGroupBox(QStringLiteral("工具箱"), paren
     Check4 = check("Check4", QStringLiteral("忽略指定字符"), {120, 960, 1455, 255});
     Combo1 = place(new QComboBox(this), "Combo1", {1680, 960, 1455, 300});
     Combo1->setEditable(true);
+    Combo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setEnabled(false);
     Check5 = check("Check5", QStringLiteral("忽略分隔符"), {120, 1200, 1455, 255});

@@ -137,7 +137,7 @@ class TstCountCommand : public QObject {
     // No line box cuts what is written or inserted into it.
     void lineBoxesKeepLongInput() {
         const QString text(40'000, u'7');
-        for (QLineEdit* line : {form->Text3, form->Text4, form->Text5}) {
+        for (QLineEdit* line : {form->Text3, form->Text4, form->Text5, form->Combo1->lineEdit()}) {
             line->setText(text);
             line->insert(text);
             QCOMPARE(line->text().size(), 80'000);

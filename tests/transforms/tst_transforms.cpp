@@ -164,6 +164,10 @@ class TstTransforms : public QObject {
         row("only spaces", "abc", "   ", "-", "=");
         row("trailing spaces go", "ab  ", "1", "-", "a-b----");
         row("empty pattern", "abc", "", "-", "=");
+        // A point inside a surrogate pair moves after it; the next point stays.
+        row("surrogate pairs kept", "\U0001F600\U0001F600", "1", "-",
+            "\U0001F600--\U0001F600---");
+        row("group ending inside a pair", "a\U0001F600b", "2 1", "-", "a\U0001F600--b");
     }
 
     void separatorInsertion() {
