@@ -4,6 +4,7 @@
 //   Replace All of a one-character find text that occurs 1 M times: computing
 //   the new text, the whole command, and writing the result into the box alone;
 //   go to line on a text of 1 M lines: the line index and the whole command.
+#include "bench_host.h"
 #include "bench_text.h"
 #include "dialogs/find_replace_logic.h"
 #include "dialogs/form2.h"
@@ -26,21 +27,6 @@ namespace {
 
 constexpr qsizetype kUnits = 10'000'000;
 constexpr int kRuns = 5;
-
-class SilentHost : public Host {
-  public:
-    int msgBox(const QString&, int, const QString&) override {
-        ++messages;
-        return msgbox::Ok;
-    }
-    QString showFileDialog(const FileDialogRequest&) override { return QString(QChar(0)); }
-    bool shell(const QString&, int) override { return false; }
-    QString clipboardText() override { return {}; }
-    void setClipboardText(const QString&) override {}
-    void clearClipboard() override {}
-    QString programDirectory() override { return {}; }
-    int messages = 0;
-};
 
 struct FindCase {
     const char* name;
@@ -77,7 +63,7 @@ template <typename F> Figure medianMs(F&& f) {
     return {bench::median(wall) * 1e3, bench::median(cpu) * 1e3};
 }
 
-void findNext(Form1& form, SilentHost& host) {
+void findNext(Form1& form, bench::SilentHost& host) {
     const QString natural = bench::makeText(kUnits - 8) + QStringLiteral("终点标记abcd");
     const QString as(kUnits, u'a');
     const QString adversarialDown = QString(1000, u'a') + u'b';
@@ -188,7 +174,7 @@ void goToLine(Form1& form) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SilentHost host;
+    bench::SilentHost host;
     Form1 form(host);
     form.show();
     findNext(form, host);

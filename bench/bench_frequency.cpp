@@ -3,6 +3,7 @@
 // options -> tally -> output box). With --file PATH it times (a) on a UTF-8 file;
 // with --generate N PATH it writes the benchmark text to PATH as UTF-8.
 #include "analysis/frequency_report.h"
+#include "bench_host.h"
 #include "bench_text.h"
 #include "host/host.h"
 #include "host/text_box.h"
@@ -13,17 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentHost : public Host {
-  public:
-    int msgBox(const QString&, int, const QString&) override { return msgbox::Ok; }
-    QString showFileDialog(const FileDialogRequest&) override { return QString(QChar(0)); }
-    bool shell(const QString&, int) override { return false; }
-    QString clipboardText() override { return {}; }
-    void setClipboardText(const QString&) override {}
-    void clearClipboard() override {}
-    QString programDirectory() override { return {}; }
-};
 
 void timeReport(const QString& text, int runs) {
     std::vector<double> t;
@@ -60,7 +50,7 @@ int main(int argc, char* argv[]) {
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SilentHost host;
+    bench::SilentHost host;
     for (const qsizetype n : {qsizetype(1'000'000), qsizetype(10'000'000)}) {
         Form1 form(host);
         const QString text = bench::makeText(n);
