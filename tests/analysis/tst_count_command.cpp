@@ -1,7 +1,5 @@
-#include "host/text_box.h"
-#include "scripted_host.h"
+#include "form_fixtures.h"
 #include "text_fixtures.h"
-#include "window/form1.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -34,21 +32,12 @@ QString substringCount(int n) {
 
 } // namespace
 
-class TstCountCommand : public QObject {
+class TstCountCommand : public QObject, FormFixture {
     Q_OBJECT
 
-    ScriptedHost host;
-    std::unique_ptr<Form1> form;
-
   private slots:
-    void init() {
-        host = ScriptedHost();
-        form = std::make_unique<Form1>(host);
-    }
-    void cleanup() {
-        form->InputChanged = false;
-        form.reset();
-    }
+    void init() { start(false); }
+    void cleanup() { stop(); }
 
     // Each control of the panel reaches the count; the preparation rules
     // themselves are the report's tests.

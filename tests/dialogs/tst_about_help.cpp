@@ -1,6 +1,6 @@
 #include "dialogs/frm_about.h"
+#include "file_fixtures.h"
 #include "form_fixtures.h"
-#include "host/text_box.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,8 +103,7 @@ class TestAboutHelp : public QObject, FormFixture {
         QDir().mkpath(host->directory);
         if (!placed.isEmpty()) {
             QDir().mkpath(QFileInfo(root.filePath(placed)).absolutePath());
-            QFile file(root.filePath(placed));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Quillet\n") == 8);
+            writeBytes(root.filePath(placed), "Quillet\n");
         }
         if (!viewer.isEmpty())
             host->programsOnPath << viewer;

@@ -1,5 +1,5 @@
+#include "form_fixtures.h"
 #include "host/exact_text.h"
-#include "host/text_box.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -25,11 +25,6 @@ class TstTextBox : public QObject {
             setText(text);
         }
     };
-
-    static void typeText(QWidget* w, const QString& text) {
-        for (const QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
 
   private slots:
     void roundTrip_data() {

@@ -51,12 +51,6 @@ class TstEditCommands : public QObject, FormFixture {
                 qFatal("%s disagrees", qPrintable(o->objectName()));
         return first;
     }
-    void setInput(const QString& text, int start, int length) {
-        form->Text1->setText(text);
-        form->Text1->setSelStart(start);
-        form->Text1->setSelLength(length);
-        form->InputChanged = false;
-    }
     QPoint pointAt(int position) const {
         QTextCursor c = form->Text1->textCursor();
         c.setPosition(position);
@@ -123,8 +117,7 @@ class TstEditCommands : public QObject, FormFixture {
         QFETCH(QString, focus);
         QFETCH(int, key);
         setInput(kText, 3, 0);
-        form->Text2->setFontItalic(false);
-        form->Text2->setText(QStringLiteral("report"));
+        showReport(QStringLiteral("report"));
         form->Text3->setText(QStringLiteral("12"));
         auto* target = form->findChild<QWidget*>(focus);
         target->setFocus();
@@ -314,26 +307,21 @@ class TstEditCommands : public QObject, FormFixture {
     }
 
     void separatorInsertion_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("separator");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("c"); // text, pattern, separator, result
         QTest::addColumn<bool>("changed");
-        QTest::newRow("every 3") << u"abcdefg"_s << u"3"_s << u"-"_s << u"abc-def-g"_s << true;
-        QTest::newRow("interval 0") << u"abc"_s << u"0"_s << u"-"_s << u"abc"_s << false;
-        QTest::newRow("spaces only") << u"   "_s << u"1"_s << u" "_s << QString() << false;
-        QTest::newRow("empty separator") << u"ab  "_s << u"9 9"_s << QString() << u"ab"_s << true;
+        QTest::newRow("every 3") << QStringList{"abcdefg", "3", "-", "abc-def-g"} << true;
+        QTest::newRow("interval 0") << QStringList{"abc", "0", "-", "abc"} << false;
+        QTest::newRow("spaces only") << QStringList{"   ", "1", " ", ""} << false;
+        QTest::newRow("empty separator") << QStringList{"ab  ", "9 9", "", "ab"} << true;
     }
 
     void separatorInsertion() {
-        QFETCH(QString, text);
-        QFETCH(QString, pattern);
-        QFETCH(QString, separator);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, c);
         QFETCH(bool, changed);
-        setInput(text, 1, 0);
+        const QString &pattern = c[1], &expected = c[3];
+        setInput(c[0], 1, 0);
         form->Text3->setText(pattern);
-        form->Text4->setText(separator);
+        form->Text4->setText(c[2]);
         form->Command5->setFocus();
         form->Command5_Click();
         QCOMPARE(form->Text1->text(), expected);

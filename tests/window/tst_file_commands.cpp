@@ -1,8 +1,6 @@
 #include "file_fixtures.h"
+#include "form_fixtures.h"
 #include "host/file_io.h"
-#include "host/text_box.h"
-#include "scripted_host.h"
-#include "window/form1.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,10 +19,11 @@ const QString kUntitledTitle = QStringLiteral("未命名 - Quillet");
 const QString kPromptUntitled = QStringLiteral("文件 未命名 的文字已经改变\r\n想保存文件吗?");
 constexpr uid_t kNobody = 65534;
 
-struct stat statOf(const QString& path) {
-    struct stat info {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info;
+// What a save must keep of a file: owner, group, mode and link count.
+QString identity(const QString& path) {
+    struct stat s {};
+    ::stat(QFile::encodeName(path).constData(), &s);
+    return QStringLiteral("%1 %2 %3 %4").arg(s.st_uid).arg(s.st_gid).arg(s.st_mode).arg(s.st_nlink);
 }
 
 // Puts a directory, a pipe, a link to /dev/zero or a huge sparse file at the path.
@@ -45,28 +44,24 @@ void makeSpecial(const QString& kind, const QString& path) {
 
 } // namespace
 
-class TstFileCommands : public QObject {
+class TstFileCommands : public QObject, FormFixture {
     Q_OBJECT
 
-    ScriptedHost host;
-    std::unique_ptr<Form1> form;
     std::unique_ptr<QTemporaryDir> dir;
 
     QString path(const QString& name) const { return dir->filePath(name); }
 
     void open(const QString& file) {
-        host.chosenFiles.push_back(file);
+        host->chosenFiles.push_back(file);
         form->MuOpen_Click();
     }
 
     // The one message is the file error: "错误:", the number, CR LF, a reason.
     void expectError(int number) {
-        QCOMPARE(host.messages.size(), 1);
-        const QString prefix = QStringLiteral("错误:%1\r\n").arg(number);
-        QVERIFY2(host.messages[0].prompt.startsWith(prefix), qPrintable(host.messages[0].prompt));
-        QVERIFY(host.messages[0].prompt.size() > prefix.size());
-        QCOMPARE(host.messages[0].style, 16);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Quillet"));
+        const QString prefix = QStringLiteral("16 Quillet: 错误:%1\r\n").arg(number);
+        QCOMPARE(shown().size(), 1);
+        QVERIFY2(shown()[0].startsWith(prefix) && shown()[0].size() > prefix.size(),
+                 qPrintable(shown()[0]));
     }
 
     void typeInto(const QString& text) {
@@ -74,22 +69,13 @@ class TstFileCommands : public QObject {
         form->Text1->setSelText(text);
     }
 
-    void showReport(const QString& text) {
-        form->Text2->setFontItalic(false);
-        form->Text2->setText(text);
-    }
-
   private slots:
     void init() {
-        host = ScriptedHost();
+        start(false);
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        form = std::make_unique<Form1>(host);
     }
-    void cleanup() {
-        form->InputChanged = false;
-        form.reset();
-    }
+    void cleanup() { stop(); }
 
     void openAndSaveKeepBytes_data() {
         QTest::addColumn<QByteArray>("file");
@@ -131,7 +117,7 @@ class TstFileCommands : public QObject {
         QVERIFY(!form->InputChanged);
         QCOMPARE(form->windowTitle(), QStringLiteral("in.txt - Quillet"));
         QCOMPARE(form->Command6->isEnabled(), !box.isEmpty());
-        QVERIFY(host.messages.isEmpty());
+        QVERIFY(host->messages.isEmpty());
         form->MuSave_Click();
         QCOMPARE(readBytes(p), saved);
         // Without lone CRs, reading and writing again changes nothing.
@@ -140,10 +126,10 @@ class TstFileCommands : public QObject {
         QCOMPARE(readBytes(p), saved);
         // The output box is written in the document's encoding too.
         showReport(box);
-        host.chosenFiles.push_back(path(QStringLiteral("out.txt")));
+        host->chosenFiles.push_back(path(QStringLiteral("out.txt")));
         form->MuSave2_Click();
         QCOMPARE(readBytes(path(QStringLiteral("out.txt"))), saved);
-        QVERIFY(host.messages.isEmpty());
+        QVERIFY(host->messages.isEmpty());
     }
 
     // Open, New and Exit ask before unsaved input is discarded: Yes saves and
@@ -187,21 +173,18 @@ class TstFileCommands : public QObject {
         const QString fileToOpen = path(QStringLiteral("file.txt"));
         writeBytes(fileToOpen, "file");
         typeInto(QStringLiteral("draft"));
-        host.answers = {answer};
+        host->answers = {answer};
         if (!saveAs.isEmpty())
-            host.chosenFiles.push_back(path(saveAs));
+            host->chosenFiles.push_back(path(saveAs));
         const bool open = command == QStringLiteral("open");
         if (open) {
-            host.chosenFiles.push_back(fileToOpen);
+            host->chosenFiles.push_back(fileToOpen);
             form->MuOpen_Click();
         } else {
             command == QStringLiteral("new") ? form->MuNew_Click() : form->MuExit_Click();
         }
 
-        QVERIFY(!host.messages.isEmpty());
-        QCOMPARE(host.messages[0].prompt, kPromptUntitled);
-        QCOMPARE(host.messages[0].style, 51);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Quillet"));
+        QCOMPARE(shown().value(0), QStringLiteral("51 Quillet: ") + kPromptUntitled);
         QCOMPARE(form->Text1->text(), text);
         QCOMPARE(QFile::exists(path(QStringLiteral("draft.txt"))), saved);
         if (saved)
@@ -210,7 +193,7 @@ class TstFileCommands : public QObject {
         const bool changed = !saved && text == QStringLiteral("draft");
         QCOMPARE(form->InputChanged, changed);
         // After Yes the command ends: no open dialog is shown.
-        QCOMPARE(host.dialogs.size(),
+        QCOMPARE(host->dialogs.size(),
                  int(answer == msgbox::Yes) + int(open && answer == msgbox::No));
     }
 
@@ -219,7 +202,7 @@ class TstFileCommands : public QObject {
         for (const char* name : {"new*name.txt", "README", "a[*]b.txt"}) {
             const QString p = path(name), title = name + QStringLiteral(" - Quillet");
             typeInto(QStringLiteral("t"));
-            host.chosenFiles = {p};
+            host->chosenFiles = {p};
             form->MuSaveAs_Click();
             QCOMPARE(form->InputFileName, p);
             QCOMPARE(form->windowTitle(), title);
@@ -230,13 +213,13 @@ class TstFileCommands : public QObject {
             QVERIFY(readBytes(p).endsWith("tu\r\n"));
             QCOMPARE(form->windowTitle(), title);
         }
-        QVERIFY(host.messages.isEmpty());
+        QVERIFY(host->messages.isEmpty());
     }
 
     // Save As of the output box names it for later saves; its placeholder is no text.
     void outputSaveAsThenSave() {
         const QString p = path(QStringLiteral("out.txt"));
-        host.chosenFiles = {p};
+        host->chosenFiles = {p};
         form->MuSaveAs2_Click(); // the output box shows "输出:" in italics
         QCOMPARE(readBytes(p), QByteArray("\r\n"));
         QCOMPARE(form->OutputFileName, p);
@@ -244,7 +227,7 @@ class TstFileCommands : public QObject {
         QCOMPARE(form->windowTitle(), kUntitledTitle);
         showReport(QStringLiteral("second"));
         form->MuSave2_Click();
-        QCOMPARE(host.dialogs.size(), 1);
+        QCOMPARE(host->dialogs.size(), 1);
         QCOMPARE(readBytes(p), QByteArray("second\r\n"));
     }
 
@@ -347,7 +330,7 @@ class TstFileCommands : public QObject {
             }
             QCOMPARE(::chmod(QFile::encodeName(d).constData(), 0555), 0);
         }
-        const struct stat before = statOf(p);
+        const QString before = identity(p);
         open(opened);
         // Over the 4,096-byte limit, yet small enough that a buffered write
         // would take every byte and only its flush fail.
@@ -380,14 +363,10 @@ class TstFileCommands : public QObject {
                 QVERIFY2(entry == QStringLiteral("f.txt") || entry == u'h', qPrintable(entry));
             return;
         }
-        QVERIFY2(host.messages.isEmpty(), qPrintable(host.messages.value(0).prompt));
+        QVERIFY2(host->messages.isEmpty(), qPrintable(host->messages.value(0).prompt));
         QVERIFY(!form->InputChanged);
         QCOMPARE(readBytes(p), QByteArray("oldnew\r\n"));
-        const struct stat after = statOf(p);
-        QCOMPARE(after.st_uid, before.st_uid);
-        QCOMPARE(after.st_gid, before.st_gid);
-        QCOMPARE(after.st_mode, before.st_mode);
-        QCOMPARE(after.st_nlink, before.st_nlink);
+        QCOMPARE(identity(p), before);
         if (kind == QStringLiteral("hard link"))
             QCOMPARE(readBytes(d + QStringLiteral("/h")), QByteArray("oldnew\r\n"));
         if (kind == QStringLiteral("symlink"))
@@ -398,12 +377,11 @@ class TstFileCommands : public QObject {
     void unencodableCharactersWarnFirst() {
         showReport(QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + QChar(0xDE00));
         const QString p = path(QStringLiteral("out.txt"));
-        host.chosenFiles = {p};
+        host->chosenFiles = {p};
         form->MuSaveAs2_Click();
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.messages[0].style, 48);
-        QVERIFY(host.messages[0].prompt.contains(QStringLiteral(" 2 ")));
-        QVERIFY(host.messages[0].prompt.contains(QStringLiteral("\"?\"")));
+        QCOMPARE(shown().size(), 1);
+        QVERIFY(shown()[0].startsWith(u"48 ") && shown()[0].contains(u" 2 ") &&
+                shown()[0].contains(u"\"?\""));
         QCOMPARE(readBytes(p), QByteArray("a?b?\r\n"));
     }
 
@@ -414,19 +392,19 @@ class TstFileCommands : public QObject {
         writeBytes(p, QByteArray("\xFF\xFEx\0", 4));
         open(p);
         typeInto(QStringLiteral("y"));
-        host.answers = {msgbox::No};
+        host->answers = {msgbox::No};
         form->MuNew_Click();
-        QCOMPARE(host.messages[0].prompt,
+        QCOMPARE(host->messages[0].prompt,
                  QStringLiteral("文件 ") + p + QStringLiteral(" 的文字已经改变\r\n想保存文件吗?"));
         QCOMPARE(form->windowTitle(), kUntitledTitle);
         QVERIFY(form->InputFileName.isEmpty());
         typeInto(QStringLiteral("中"));
-        host.chosenFiles = {path(QStringLiteral("b.txt"))};
+        host->chosenFiles = {path(QStringLiteral("b.txt"))};
         form->MuSave_Click(); // untitled: Save As
         QCOMPARE(readBytes(path(QStringLiteral("b.txt"))), QByteArray("\xD6\xD0\r\n"));
         form->MuNew_Click();
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.dialogs.size(), 2);
+        QCOMPARE(host->messages.size(), 1);
+        QCOMPARE(host->dialogs.size(), 2);
     }
 };
 
