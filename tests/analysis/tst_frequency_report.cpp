@@ -136,9 +136,6 @@ class TstFrequencyReport : public QObject {
             << figures("a", 1, "25.0") + figures("A13", 1, "25.0") + figures("A10", 1, "25.0") +
                    figures("b", 1, "25.0") + kCrLf + bar("a  ", 25) + bar("A13", 25) +
                    bar("A10", 25) + bar("b  ", 25);
-        QTest::newRow("chinese") << QStringLiteral("中中文") << int(Order::FirstAppearance)
-                                 << figures("中", 2, "66.7") + figures("文", 1, "33.3") + kCrLf +
-                                        bar("中 ", 66) + bar("文 ", 33);
         QTest::newRow("empty") << QString() << int(Order::ByCountDescending) << kCrLf;
     }
 
