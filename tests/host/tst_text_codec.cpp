@@ -108,20 +108,19 @@ class TstTextCodec : public QObject {
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        const int gbk = int(Encoding::Gbk);
-        QTest::newRow("cut-off lead") << gbk << QByteArray("a\x81") << QStringLiteral("a\uFFFD");
-        QTest::newRow("lead before a space")
-            << gbk << QByteArray("\x81 b") << QStringLiteral("\uFFFD b");
-        QTest::newRow("cut-off four-byte code")
-            << gbk << QByteArray("\x81\x30\x81") << QStringLiteral("\uFFFD0\uFFFD");
-        QTest::newRow("unassigned four-byte code")
-            << gbk << QByteArray("\x85\x30\x81\x30x") << QStringLiteral("\uFFFDx");
-        QTest::newRow("past U+10FFFF")
-            << gbk << QByteArray("\xE3\x32\x9A\x36") << QStringLiteral("\uFFFD");
-        QTest::newRow("utf-16 odd length")
-            << int(Encoding::Utf16Le) << QByteArray("a\0b", 3) << QStringLiteral("a\uFFFD");
-        QTest::newRow("utf-16 lone surrogate")
-            << int(Encoding::Utf16Be) << QByteArray("\xD8\x00\0a", 4) << QStringLiteral("\uFFFDa");
+        auto row = [](const char* name, const QByteArray& bytes, const QString& text,
+                      Encoding e = Encoding::Gbk) {
+            QTest::newRow(name) << int(e) << bytes << text;
+        };
+        row("cut-off lead", "a\x81", QStringLiteral("a\uFFFD"));
+        row("lead before a space", "\x81 b", QStringLiteral("\uFFFD b"));
+        row("cut-off four-byte code", "\x81\x30\x81", QStringLiteral("\uFFFD0\uFFFD"));
+        row("unassigned four-byte code", "\x85\x30\x81\x30x", QStringLiteral("\uFFFDx"));
+        row("past U+10FFFF", "\xE3\x32\x9A\x36", QStringLiteral("\uFFFD"));
+        row("utf-16 odd length", QByteArray("a\0b", 3), QStringLiteral("a\uFFFD"),
+            Encoding::Utf16Le);
+        row("utf-16 lone surrogate", QByteArray("\xD8\x00\0a", 4), QStringLiteral("\uFFFDa"),
+            Encoding::Utf16Be);
     }
 
     void unreadableBytes() {
