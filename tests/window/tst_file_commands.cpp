@@ -66,6 +66,13 @@ class TstFileCommands : public QObject, FormFixture {
                  qPrintable(shown()[0]));
     }
 
+    // The window's title, its file and whether it holds unsaved changes.
+    QString document() const {
+        return QStringLiteral("%1|%2|%3")
+            .arg(form->windowTitle(), form->InputFileName,
+                 form->InputChanged ? u"changed"_s : u"unchanged"_s);
+    }
+
     void typeInto(const QString& text) {
         form->Text1->setSelStart(int(form->Text1->text().size()));
         form->Text1->setSelText(text);
@@ -115,9 +122,7 @@ class TstFileCommands : public QObject, FormFixture {
         open(p);
         QCOMPARE(form->Text1->text(), box);
         QVERIFY(!form->Text1->fontItalic());
-        QCOMPARE(form->InputFileName, p);
-        QVERIFY(!form->InputChanged);
-        QCOMPARE(form->windowTitle(), QStringLiteral("in.txt - Quillet"));
+        QCOMPARE(document(), u"in.txt - Quillet|"_s + p + u"|unchanged"_s);
         QCOMPARE(form->Command6->isEnabled(), !box.isEmpty());
         QVERIFY(host->messages.isEmpty());
         form->MuSave_Click();
@@ -202,9 +207,7 @@ class TstFileCommands : public QObject, FormFixture {
             typeInto(QStringLiteral("t"));
             host->chosenFiles = {p};
             form->MuSaveAs_Click();
-            QCOMPARE(form->InputFileName, p);
-            QCOMPARE(form->windowTitle(), title);
-            QVERIFY(!form->InputChanged);
+            QCOMPARE(document(), title + u'|' + p + u"|unchanged"_s);
             typeInto(QStringLiteral("u"));
             QCOMPARE(form->windowTitle(), u'*' + title);
             form->MuSave_Click();
@@ -221,8 +224,7 @@ class TstFileCommands : public QObject, FormFixture {
         form->MuSaveAs2_Click(); // the output box shows "输出:" in italics
         QCOMPARE(readBytes(p), QByteArray("\r\n"));
         QCOMPARE(form->OutputFileName, p);
-        QVERIFY(!form->InputChanged);
-        QCOMPARE(form->windowTitle(), kUntitledTitle);
+        QCOMPARE(document(), kUntitledTitle + u"||unchanged"_s);
         showReport(QStringLiteral("second"));
         form->MuSave2_Click();
         QCOMPARE(host->dialogs.size(), 1);
@@ -261,9 +263,7 @@ class TstFileCommands : public QObject, FormFixture {
         QVERIFY(!opened);
         expectError(number);
         QCOMPARE(form->Text1->text(), QStringLiteral("keep"));
-        QVERIFY(form->InputChanged);
-        QVERIFY(form->InputFileName.isEmpty());
-        QCOMPARE(form->windowTitle(), u'*' + kUntitledTitle);
+        QCOMPARE(document(), u'*' + kUntitledTitle + u"||changed"_s);
     }
 
     // Open's create prompt answered 是: the dialog creates the empty file, then opens it.
@@ -353,8 +353,7 @@ class TstFileCommands : public QObject, FormFixture {
 
         if (error) {
             expectError(error);
-            QVERIFY(form->InputChanged);
-            QCOMPARE(form->windowTitle(), QStringLiteral("*f.txt - Quillet"));
+            QCOMPARE(document(), u"*f.txt - Quillet|"_s + p + u"|changed"_s);
             if (QFileInfo(p).isFile())
                 QCOMPARE(readBytes(p), QByteArray("old\r\n"));
             for (const QString& entry : QDir(d).entryList(QDir::Files | QDir::System))
@@ -394,8 +393,7 @@ class TstFileCommands : public QObject, FormFixture {
         form->MuNew_Click();
         QCOMPARE(host->messages[0].prompt,
                  QStringLiteral("文件 ") + p + QStringLiteral(" 的文字已经改变\r\n想保存文件吗?"));
-        QCOMPARE(form->windowTitle(), kUntitledTitle);
-        QVERIFY(form->InputFileName.isEmpty());
+        QCOMPARE(document(), kUntitledTitle + u"||unchanged"_s);
         typeInto(QStringLiteral("中"));
         host->chosenFiles = {path(QStringLiteral("b.txt"))};
         form->MuSave_Click(); // untitled: Save As
