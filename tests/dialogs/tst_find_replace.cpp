@@ -46,11 +46,6 @@ class TestFindReplace : public QObject, FormFixture {
         form->MuFind_Click();
         return form->form3();
     }
-    QString selection() const {
-        return QStringLiteral("sel %1+%2")
-            .arg(form->Text1->selStart())
-            .arg(form->Text1->selLength());
-    }
     // What one Find Next did: "sel 4+2" for a selection, or the message shown.
     QString findNext(Form3* f) {
         const qsizetype before = host->messages.size();

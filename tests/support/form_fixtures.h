@@ -30,6 +30,12 @@ struct FormFixture {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     QStringList shown() const { return host->shown(); }
+    // The input box's selection as "sel start+length".
+    QString selection() const {
+        return QStringLiteral("sel %1+%2")
+            .arg(form->Text1->selStart())
+            .arg(form->Text1->selLength());
+    }
     // Fresh input text with a selection, the document unchanged.
     void setInput(const QString& text, int start, int length) {
         form->Text1->setText(text);

@@ -252,8 +252,7 @@ class TstEditCommands : public QObject, FormFixture {
         QTest::mouseClick(button, Qt::LeftButton);
 
         QCOMPARE(form->Text1->text(), expected);
-        QCOMPARE(form->Text1->selStart(), start);
-        QCOMPARE(form->Text1->selLength(), length);
+        QCOMPARE(selection(), QStringLiteral("sel %1+%2").arg(start).arg(length));
         QCOMPARE(QApplication::focusWidget(), form->Text1);
         QVERIFY(sixEnabled() && form->InputChanged && form->windowTitle().startsWith(u'*'));
         QCOMPARE(Module1().SearchText, expected); // anchored in the changed text
@@ -296,8 +295,7 @@ class TstEditCommands : public QObject, FormFixture {
         QCOMPARE(shown(),
                  text.isEmpty() ? QStringList{u"48 Quillet: 文本不能为空"_s} : QStringList());
         if (!text.isEmpty()) {
-            QCOMPARE(form->Text1->selStart(), 0);
-            QCOMPARE(form->Text1->selLength(), 0);
+            QCOMPARE(selection(), QStringLiteral("sel 0+0"));
             QCOMPARE(QApplication::focusWidget(), form->Text1);
         }
     }
