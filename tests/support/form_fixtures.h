@@ -50,6 +50,11 @@ struct FormFixture {
     }
 };
 
+// A box's text, with " (italic)" when it shows in italics, as its placeholder does.
+inline QString looks(const TextBox* box) {
+    return box->text() + (box->fontItalic() ? QStringLiteral(" (italic)") : QString());
+}
+
 // Types each character as a key of its own, as an input method commits it.
 inline void typeText(QWidget* w, const QString& text) {
     for (const QChar c : text)
