@@ -1,7 +1,5 @@
-#include "host/text_box.h"
-#include "scripted_host.h"
+#include "form_fixtures.h"
 #include "text_fixtures.h"
-#include "window/form1.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -34,79 +32,58 @@ QString substringCount(int n) {
 
 } // namespace
 
-class TstCountCommand : public QObject {
+class TstCountCommand : public QObject, FormFixture {
     Q_OBJECT
 
-    ScriptedHost host;
-    std::unique_ptr<Form1> form;
-
   private slots:
-    void init() {
-        host = ScriptedHost();
-        form = std::make_unique<Form1>(host);
-    }
-    void cleanup() {
-        form->InputChanged = false;
-        form.reset();
-    }
+    void init() { start(false); }
+    void cleanup() { stop(); }
 
     // Each control of the panel reaches the count; the preparation rules
     // themselves are the report's tests.
     void options_data() {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("checks"); // Check1..Check5, "1" ticked
-        QTest::addColumn<QString>("separator");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<int>("option");
-        QTest::addColumn<QString>("substring");
+        // Input, Check1..Check5 ("1" ticked), option 1..3, then separator, list
+        // and substring where given.
+        QTest::addColumn<QStringList>("c");
         QTest::addColumn<QString>("expected");
         const QString start = QStringLiteral("01101");
-        auto row = [&](const char* name, const char* input, const QString& checks,
-                       const char* separator, const char* list, int option, const QString& exp) {
-            QTest::newRow(name) << QString::fromUtf8(input) << checks
-                                << QString::fromUtf8(separator) << QString::fromUtf8(list) << option
-                                << QString() << exp;
+        auto row = [](const char* name, const QStringList& c, const QString& expected) {
+            QTest::newRow(name) << c << expected;
         };
-        row("start options", "a b\r\nb", start, "", "", 3,
+        row("start options", {"a b\r\nb", start, "3"},
             figures("a", 1, "33.3") + figures("b", 2, "66.7"));
-        row("line breaks and spaces kept", " \r\n", "00000", "", "", 3,
+        row("line breaks and spaces kept", {" \r\n", "00000", "3"},
             figures("A32", 1, "33.3") + figures("A13", 1, "33.3") + figures("A10", 1, "33.3"));
-        row("ignore case", "aA", "11101", "", "", 3, figures("a", 2, "100.0"));
-        row("separator", "a,a", start, ",", "", 3, figures("a", 2, "100.0"));
-        row("separator emptied keeps the tick, not the effect", "a,a", start, "", "", 3,
+        row("ignore case", {"aA", "11101", "3"}, figures("a", 2, "100.0"));
+        row("separator", {"a,a", start, "3", ","}, figures("a", 2, "100.0"));
+        row("separator emptied keeps the tick, not the effect", {"a,a", start, "3"},
             figures("a", 2, "66.7") + figures(",", 1, "33.3"));
-        row("list", "aAbBc", "01111", "", "a b", 3, figures("c", 1, "100.0"));
-        row("list without its check box", "abc", start, "", "a b", 3,
+        row("list", {"aAbBc", "01111", "3", "", "a b"}, figures("c", 1, "100.0"));
+        row("list without its check box", {"abc", start, "3", "", "a b"},
             figures("a", 1, "33.3") + figures("b", 1, "33.3") + figures("c", 1, "33.3"));
-        row("smallest count first", "aab", start, "", "", 2,
+        row("smallest count first", {"aab", start, "2"},
             figures("b", 1, "33.3") + figures("a", 2, "66.7"));
-        row("largest count first", "abb", start, "", "", 1,
+        row("largest count first", {"abb", start, "1"},
             figures("b", 2, "66.7") + figures("a", 1, "33.3"));
-        row("only ignored characters", "   ", start, "", "", 3, QString());
+        row("only ignored characters", {"   ", start, "3"}, QString());
         // The substring count is exact and ignores every option; a substring
         // longer than a line box's usual limit is counted whole.
-        QTest::newRow("substring")
-            << QStringLiteral("aA a b") << QStringLiteral("11111") << QStringLiteral("a")
-            << QStringLiteral("a") << 1 << QStringLiteral("A") << substringCount(1);
-        QTest::newRow("40,000 units in 100,000")
-            << QString(100'000, u'a') << start << QString() << QString() << 3
-            << QString(40'000, u'a') << substringCount(2);
-        QTest::newRow("1 M units in 999,999")
-            << QString(999'999, u'a') << start << QString() << QString() << 3
-            << QString(1'000'000, u'a') << substringCount(0);
-        QTest::newRow("separator of 40,000 units")
-            << QString(40'000, u'-') + u'a' + QString(40'000, u'-') << start
-            << QString(40'000, u'-') << QString() << 3 << QString() << figures("a", 1, "100.0");
+        row("substring", {"aA a b", "11111", "1", "a", "a", "A"}, substringCount(1));
+        row("40,000 units in 100,000",
+            {QString(100'000, u'a'), start, "3", "", "", QString(40'000, u'a')}, substringCount(2));
+        row("1 M units in 999,999",
+            {QString(999'999, u'a'), start, "3", "", "", QString(1'000'000, u'a')},
+            substringCount(0));
+        row("separator of 40,000 units",
+            {QString(40'000, u'-') + u'a' + QString(40'000, u'-'), start, "3",
+             QString(40'000, u'-')},
+            figures("a", 1, "100.0"));
     }
 
     void options() {
-        QFETCH(QString, input);
-        QFETCH(QString, checks);
-        QFETCH(QString, separator);
-        QFETCH(QString, list);
-        QFETCH(int, option);
-        QFETCH(QString, substring);
+        QFETCH(QStringList, c);
         QFETCH(QString, expected);
+        const QString &checks = c[1], separator = c.value(3);
         const QList<QCheckBox*> boxes = {form->Check1, form->Check2, form->Check3, form->Check4,
                                          form->Check5};
         for (int i = 0; i < 5; ++i)
@@ -118,11 +95,11 @@ class TstCountCommand : public QObject {
         QCOMPARE(form->Check5->isEnabled(), !separator.isEmpty());
         QCOMPARE(form->Command4->isEnabled(), !separator.isEmpty());
         QCOMPARE(form->Combo1->isEnabled(), checks[3] == u'1');
-        form->Combo1->setEditText(list);
-        QList<QRadioButton*>{form->Option1, form->Option2, form->Option3}[option - 1]->setChecked(
-            true);
-        form->Text5->insert(substring);
-        form->Text1->setText(input);
+        form->Combo1->setEditText(c.value(4));
+        QList<QRadioButton*>{form->Option1, form->Option2, form->Option3}[c[2].toInt() - 1]
+            ->setChecked(true);
+        form->Text5->insert(c.value(5));
+        form->Text1->setText(c[0]);
 
         form->Command6->click();
         const QString fromButton = form->Text2->text();

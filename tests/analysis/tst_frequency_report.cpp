@@ -7,6 +7,7 @@
 using fixtures::figures;
 using fixtures::kCrLf;
 using frequency::Order;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -122,24 +123,6 @@ class TstFrequencyReport : public QObject {
             }
     }
 
-    void labels_data() {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("widened");
-        QTest::newRow("space") << 32 << QStringLiteral("A32");
-        QTest::newRow("full-width !") << 0xFF01 << QStringLiteral("\uFF01 ");
-        QTest::newRow("ideographic space") << 0x3000 << QStringLiteral("\u3000 ");
-        QTest::newRow("euro is one GBK byte") << 0x20AC << QStringLiteral("\u20AC  ");
-        QTest::newRow("not in GBK") << 0x0E01 << QStringLiteral("\u0E01  ");
-        QTest::newRow("lone surrogate") << 0xD800 << QString(QChar(0xD800)) + QStringLiteral("  ");
-        QTest::newRow("other control") << 1 << QString(QChar(1)) + QStringLiteral("  ");
-    }
-
-    void labels() {
-        QFETCH(int, unit);
-        QFETCH(QString, widened);
-        QCOMPARE(frequency::widenedLabel(char16_t(unit)), widened);
-    }
-
     void reports_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("order");
@@ -153,9 +136,6 @@ class TstFrequencyReport : public QObject {
             << figures("a", 1, "25.0") + figures("A13", 1, "25.0") + figures("A10", 1, "25.0") +
                    figures("b", 1, "25.0") + kCrLf + bar("a  ", 25) + bar("A13", 25) +
                    bar("A10", 25) + bar("b  ", 25);
-        QTest::newRow("chinese") << QStringLiteral("中中文") << int(Order::FirstAppearance)
-                                 << figures("中", 2, "66.7") + figures("文", 1, "33.3") + kCrLf +
-                                        bar("中 ", 66) + bar("文 ", 33);
         QTest::newRow("empty") << QString() << int(Order::ByCountDescending) << kCrLf;
     }
 
@@ -187,9 +167,13 @@ class TstFrequencyReport : public QObject {
         QCOMPARE(lines.size(), 65536 * 2 + 2);
         QCOMPARE(lines[0], QString(QChar(0)) + QStringLiteral(" 出现的次数为:1出现频率为:00.0"));
         QCOMPARE(lines[65536], QString());
-        QCOMPARE(lines[65537 + 9], QStringLiteral("A09"));
-        QCOMPARE(lines[65537 + 0x4E2D], QStringLiteral("中 "));
-        QCOMPARE(lines[65537 + 0xDC00], QString(QChar(0xDC00)) + QStringLiteral("  "));
+        // No stars: each bar line is the widened label alone. The euro is one GBK
+        // byte; U+0E01 is not in GBK.
+        QString bars;
+        for (const char16_t u : {9, 32, 1, 0x4E2D, 0xFF01, 0x3000, 0x20AC, 0x0E01, 0xD800, 0xDC00})
+            bars += lines[65537 + u] + u'|';
+        QCOMPARE(bars, u"A09|A32|\u0001  |中 |\uFF01 |\u3000 |\u20AC  |\u0E01  |"_s +
+                           QChar(0xD800) + u"  |"_s + QChar(0xDC00) + u"  |"_s);
         QCOMPARE(lines.last(), QString());
     }
 

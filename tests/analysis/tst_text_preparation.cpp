@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Removal as first written down: walk the text, skip a match, keep anything else.
@@ -92,23 +94,16 @@ class TstTextPreparation : public QObject {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("prepared");
         auto row = [](const char* name, const QString& text, const QString& list,
-                      const QString& prepared) {
-            QTest::newRow(name) << text << false << QString() << list << prepared;
+                      const QString& prepared, bool lower = false, const QString& sep = {}) {
+            QTest::newRow(name) << text << lower << sep << list << prepared;
         };
         row("defaults", QStringLiteral("a b\r\nb"), QString(), QStringLiteral("abb"));
         row("one pass over CR LF", QStringLiteral("a\r\r\n\n"), QString(), QStringLiteral("a\r\n"));
-        QTest::newRow("capital separator after lower-casing")
-            << QStringLiteral("aAb") << true << QStringLiteral("A") << QString()
-            << QStringLiteral("aab");
-        QTest::newRow("separator with a space after spaces went")
-            << QStringLiteral("a b") << false << QStringLiteral("a b") << QString()
-            << QStringLiteral("ab");
-        QTest::newRow("separator keeps case")
-            << QStringLiteral("aAaA") << false << QStringLiteral("Aa") << QString()
-            << QStringLiteral("aA");
-        QTest::newRow("a's around a long separator")
-            << QString(100'000, u'a') + u'b' + QString(100'000, u'a') << false
-            << QString(5'000, u'a') + u'b' << QString() << kUnstated;
+        row("capital separator after lower-casing", u"aAb"_s, {}, u"aab"_s, true, u"A"_s);
+        row("separator with a space after spaces went", u"a b"_s, {}, u"ab"_s, false, u"a b"_s);
+        row("separator keeps case", u"aAaA"_s, {}, u"aA"_s, false, u"Aa"_s);
+        row("a's around a long separator", QString(100'000, u'a') + u'b' + QString(100'000, u'a'),
+            {}, kUnstated, false, QString(5'000, u'a') + u'b');
         row("empty list entry removes nothing", QStringLiteral("aAbBc"), QStringLiteral("a  b"),
             QStringLiteral("c"));
         row("full-width is not half-width", QStringLiteral("!\uFF01"), QStringLiteral("!"),

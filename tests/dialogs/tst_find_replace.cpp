@@ -12,19 +12,20 @@
 
 namespace {
 
-const QString kDone = QStringLiteral("64 Quillet: 完成...");
+using namespace Qt::StringLiterals;
 
 // The input box's text, the caret where the search is anchored (-1: never),
-// the find box, and the steps: "up", "down" (the direction), "anchor" (a release
-// at the selection), "anchor N", "text X" (the box written without a release),
-// "snapshot" (the snapshot assigned the box's text); anything else is what a
-// Find Next does, a selection "sel 4+2" or the message shown.
+// the find box, and the steps, parted by "|": "up", "down" (the direction),
+// "anchor" (a release at the selection), "anchor N", "text X" (the box written
+// without a release), "snapshot" (the snapshot assigned the box's text); anything
+// else is what a Find Next does, a selection "sel 4+2", "done" for the 完成
+// message, or the message shown.
 struct FindCase {
     QString text;
     int caret;
     QString find;
     bool caseSensitive;
-    QStringList steps;
+    QString steps;
 };
 
 } // namespace
@@ -49,11 +50,7 @@ class TestFindReplace : public QObject, FormFixture {
     QString findNext(Form3* f) {
         const qsizetype before = host->messages.size();
         f->Command1->click();
-        if (host->messages.size() > before)
-            return shown().last();
-        return QStringLiteral("sel %1+%2")
-            .arg(form->Text1->selStart())
-            .arg(form->Text1->selLength());
+        return host->messages.size() > before ? shown().last() : selection();
     }
 
   private slots:
@@ -68,37 +65,28 @@ class TestFindReplace : public QObject, FormFixture {
         auto row = [](const char* name, FindCase c) { QTest::newRow(name) << c; };
         const QString big = QString(40000, u'.') + QStringLiteral("xy") + QString(10, u'.');
         row("overlapping down, wraps after done",
-            {"aaaa", 0, "aa", false, {"sel 0+2", "sel 1+2", "sel 2+2", kDone, "sel 0+2"}});
-        row("down from the caret", {"ab ab ab", 4, "ab", false, {"sel 6+2", kDone, "sel 0+2"}});
+            {"aaaa", 0, "aa", false, "sel 0+2|sel 1+2|sel 2+2|done|sel 0+2"});
+        row("down from the caret", {"ab ab ab", 4, "ab", false, "sel 6+2|done|sel 0+2"});
         row("up to the top, then done until re-anchored",
-            {"x.x.x", 5, "x", false, {"up", "sel 4+1", "sel 2+1", "sel 0+1", kDone, kDone}});
+            {"x.x.x", 5, "x", false, "up|sel 4+1|sel 2+1|sel 0+1|done|done"});
         row("up: not found, then found again",
-            {"axb", 3, "x", false, {"up", "sel 1+1", "64 : 找不到\"x\"", "sel 1+1"}});
-        row("up from caret 0", {"abc", 0, "a", false, {"up", kDone}});
-        row("case-insensitive finds other case", {"xABC", 0, "abc", false, {"sel 1+3", kDone}});
-        row("case-sensitive does not", {"xABC", 0, "abc", true, {kDone}});
-        row("case-insensitive up",
-            {"Straße STRASSE", 14, "STRAßE", false, {"up", "sel 0+6", kDone}});
+            {"axb", 3, "x", false, "up|sel 1+1|64 : 找不到\"x\"|sel 1+1"});
+        row("up from caret 0", {"abc", 0, "a", false, "up|done"});
+        row("case-insensitive finds other case", {"xABC", 0, "abc", false, "sel 1+3|done"});
+        row("case-sensitive does not", {"xABC", 0, "abc", true, "done"});
+        row("case-insensitive up", {"Straße STRASSE", 14, "STRAßE", false, "up|sel 0+6|done"});
         row("up, match only within the text before the caret",
-            {"abcabc", 4, "bca", false, {"up", "sel 1+3", "64 : 找不到\"bca\""}});
+            {"abcabc", 4, "bca", false, "up|sel 1+3|64 : 找不到\"bca\""});
         row("down and up keep separate positions",
-            {"ab ab ab ab",
-             6,
-             "ab",
-             false,
-             {"sel 6+2", "sel 9+2", "up", "sel 3+2", "down", kDone}});
+            {"ab ab ab ab", 6, "ab", false, "sel 6+2|sel 9+2|up|sel 3+2|down|done"});
         row("release on a selected match re-anchors at its start",
-            {"ab ab ab",
-             0,
-             "ab",
-             false,
-             {"sel 0+2", "sel 3+2", "anchor", "sel 3+2", "up", "sel 0+2"}});
+            {"ab ab ab", 0, "ab", false, "sel 0+2|sel 3+2|anchor|sel 3+2|up|sel 0+2"});
         row("before the first anchoring: empty snapshot, then from the start",
-            {"abcabc", -1, "abc", false, {kDone, "snapshot", "sel 0+3", "sel 3+3"}});
+            {"abcabc", -1, "abc", false, "done|snapshot|sel 0+3|sel 3+3"});
         row("stale snapshot selects in the live box, clamped",
-            {"hello world", 0, "world", false, {"text short", "sel 5+0"}});
+            {"hello world", 0, "world", false, "text short|sel 5+0"});
         row("matches beyond 32767",
-            {big, 0, "XY", false, {"sel 40000+2", "anchor 40012", "up", "sel 40000+2"}});
+            {big, 0, "XY", false, "sel 40000+2|anchor 40012|up|sel 40000+2"});
     }
     void findSequences() {
         QFETCH(FindCase, c);
@@ -110,7 +98,7 @@ class TestFindReplace : public QObject, FormFixture {
         f->Text1->setText(c.find);
         f->Check1->setChecked(c.caseSensitive);
         QStringList expected, seen;
-        for (const QString& step : c.steps) {
+        for (const QString& step : c.steps.split(u'|')) {
             if (step == QLatin1String("up") || step == QLatin1String("down")) {
                 (step == QLatin1String("up") ? f->Option1 : f->Option2)->setChecked(true);
             } else if (step.startsWith(QLatin1String("anchor"))) {
@@ -121,7 +109,7 @@ class TestFindReplace : public QObject, FormFixture {
             } else if (step == QLatin1String("snapshot")) {
                 Module1().SearchText = form->Text1->text();
             } else {
-                expected << step;
+                expected << (step == QLatin1String("done") ? u"64 Quillet: 完成..."_s : step);
                 seen << findNext(f);
             }
         }
@@ -149,9 +137,7 @@ class TestFindReplace : public QObject, FormFixture {
         QFETCH(int, selLength);
         QFETCH(QString, findBox);
         Module1().FindWhat = QStringLiteral("stale");
-        form->Text1->setText(QStringLiteral("abc\r\nd abc"));
-        form->Text1->setSelStart(selStart);
-        form->Text1->setSelLength(selLength);
+        setInput(QStringLiteral("abc\r\nd abc"), selStart, selLength);
         Form3* f = openFind();
         QCOMPARE(f->Text1->selectedText(), findBox);
         QCOMPARE(f->Text1->text(), findBox);
@@ -203,17 +189,14 @@ class TestFindReplace : public QObject, FormFixture {
     }
 
     void replaceReplacesTheSelectionItself() {
-        form->Text1->setText(QStringLiteral("abc abc"));
-        form->Text1->setSelStart(4);
-        form->Text1->setSelLength(3);
+        setInput(QStringLiteral("abc abc"), 4, 3);
         Form3* f = openFind();
         f->Text2->setText(QStringLiteral("x"));
         QSignalSpy changes(form->Text1, &TextBox::changed);
         f->Command3->click();
         QCOMPARE(form->Text1->text(), QStringLiteral("abc x"));
         QCOMPARE(changes.size(), 1);
-        QCOMPARE(form->Text1->selStart(), 0);
-        QCOMPARE(form->Text1->selLength(), 0);
+        QCOMPARE(selection(), QStringLiteral("sel 0+0"));
         QCOMPARE(Module1().SearchText, QStringLiteral("abc x"));
         QCOMPARE(Module1().ForwardStart, 1);
         QCOMPARE(Module1().BackwardStart, 0);
@@ -229,8 +212,7 @@ class TestFindReplace : public QObject, FormFixture {
         f->Command3->click();
         QVERIFY(f->Option2->isChecked());
         QCOMPARE(form->Text1->text(), QStringLiteral("one two one"));
-        QCOMPARE(form->Text1->selStart(), 8);
-        QCOMPARE(form->Text1->selLength(), 3);
+        QCOMPARE(selection(), QStringLiteral("sel 8+3"));
     }
 
     void replaceAll_data() {
@@ -267,8 +249,7 @@ class TestFindReplace : public QObject, FormFixture {
 
     void replaceAllLeavesThePlaceholderAlone() {
         form->Text1->setFontItalic(true);
-        form->Text1->setText(QStringLiteral("输入:"));
-        form->InputChanged = false;
+        setInput(QStringLiteral("输入:"), 0, 0);
         Form3* f = openFind();
         f->Text1->setText(QStringLiteral("输"));
         f->Text2->setText(QStringLiteral("x"));

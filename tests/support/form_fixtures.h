@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/text_box.h"
 #include "scripted_host.h"
 #include "window/form1.h"
 
@@ -28,11 +29,34 @@ struct FormFixture {
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    // Every message box shown so far, as "style title: prompt".
-    QStringList shown() const {
-        QStringList all;
-        for (const auto& m : host->messages)
-            all << QStringLiteral("%1 %2: %3").arg(m.style).arg(m.title, m.prompt);
-        return all;
+    QStringList shown() const { return host->shown(); }
+    // The input box's selection as "sel start+length".
+    QString selection() const {
+        return QStringLiteral("sel %1+%2")
+            .arg(form->Text1->selStart())
+            .arg(form->Text1->selLength());
+    }
+    // Fresh input text with a selection, the document unchanged.
+    void setInput(const QString& text, int start, int length) {
+        form->Text1->setText(text);
+        form->Text1->setSelStart(start);
+        form->Text1->setSelLength(length);
+        form->InputChanged = false;
+    }
+    // A report in the output box, in place of its placeholder.
+    void showReport(const QString& text) {
+        form->Text2->setFontItalic(false);
+        form->Text2->setText(text);
     }
 };
+
+// A box's text, with " (italic)" when it shows in italics, as its placeholder does.
+inline QString looks(const TextBox* box) {
+    return box->text() + (box->fontItalic() ? QStringLiteral(" (italic)") : QString());
+}
+
+// Types each character as a key of its own, as an input method commits it.
+inline void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}

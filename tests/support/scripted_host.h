@@ -54,4 +54,12 @@ class ScriptedHost : public Host {
     QStringList programsOnPath;
     QList<QUrl> urls;
     bool urlHandler = true;
+
+    // Every message box shown so far, as "style title: prompt".
+    QStringList shown() const {
+        QStringList all;
+        for (const auto& m : messages)
+            all << QStringLiteral("%1 %2: %3").arg(m.style).arg(m.title, m.prompt);
+        return all;
+    }
 };

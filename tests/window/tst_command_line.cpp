@@ -113,8 +113,7 @@ class TstCommandLine : public QObject {
         QVERIFY(!form.InputChanged);
         QCOMPARE(form.InputFileName, bytes.isNull() ? QString() : dir.filePath(name));
         QCOMPARE(host.messages.size(), int(!message.isEmpty()));
-        if (!message.isEmpty())
-            QVERIFY(host.messages[0].prompt.contains(message));
+        QVERIFY(host.messages.isEmpty() || host.messages[0].prompt.contains(message));
 
         ScriptedHost dialogHost;
         dialogHost.chosenFiles.push_back(dir.filePath(name));
@@ -123,12 +122,7 @@ class TstCommandLine : public QObject {
         QCOMPARE(form.Text1->text(), dialogForm.Text1->text());
         QCOMPARE(form.windowTitle(), dialogForm.windowTitle());
         QCOMPARE(form.InputFileName, dialogForm.InputFileName);
-        QCOMPARE(host.messages.size(), dialogHost.messages.size());
-        for (qsizetype i = 0; i < host.messages.size(); ++i) {
-            QCOMPARE(host.messages[i].prompt, dialogHost.messages[i].prompt);
-            QCOMPARE(host.messages[i].style, dialogHost.messages[i].style);
-            QCOMPARE(host.messages[i].title, dialogHost.messages[i].title);
-        }
+        QCOMPARE(host.shown(), dialogHost.shown());
     }
 };
 

@@ -1,8 +1,6 @@
 #include "file_fixtures.h"
+#include "form_fixtures.h"
 #include "host/file_io.h"
-#include "host/text_box.h"
-#include "scripted_host.h"
-#include "window/form1.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,14 +15,17 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 const QString kUntitledTitle = QStringLiteral("未命名 - Quillet");
 const QString kPromptUntitled = QStringLiteral("文件 未命名 的文字已经改变\r\n想保存文件吗?");
 constexpr uid_t kNobody = 65534;
 
-struct stat statOf(const QString& path) {
-    struct stat info {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info;
+// What a save must keep of a file: owner, group, mode and link count.
+QString identity(const QString& path) {
+    struct stat s {};
+    ::stat(QFile::encodeName(path).constData(), &s);
+    return QStringLiteral("%1 %2 %3 %4").arg(s.st_uid).arg(s.st_gid).arg(s.st_mode).arg(s.st_nlink);
 }
 
 // Puts a directory, a pipe, a link to /dev/zero or a huge sparse file at the path.
@@ -45,28 +46,31 @@ void makeSpecial(const QString& kind, const QString& path) {
 
 } // namespace
 
-class TstFileCommands : public QObject {
+class TstFileCommands : public QObject, FormFixture {
     Q_OBJECT
 
-    ScriptedHost host;
-    std::unique_ptr<Form1> form;
     std::unique_ptr<QTemporaryDir> dir;
 
     QString path(const QString& name) const { return dir->filePath(name); }
 
     void open(const QString& file) {
-        host.chosenFiles.push_back(file);
+        host->chosenFiles.push_back(file);
         form->MuOpen_Click();
     }
 
     // The one message is the file error: "错误:", the number, CR LF, a reason.
     void expectError(int number) {
-        QCOMPARE(host.messages.size(), 1);
-        const QString prefix = QStringLiteral("错误:%1\r\n").arg(number);
-        QVERIFY2(host.messages[0].prompt.startsWith(prefix), qPrintable(host.messages[0].prompt));
-        QVERIFY(host.messages[0].prompt.size() > prefix.size());
-        QCOMPARE(host.messages[0].style, 16);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Quillet"));
+        const QString prefix = QStringLiteral("16 Quillet: 错误:%1\r\n").arg(number);
+        QCOMPARE(shown().size(), 1);
+        QVERIFY2(shown()[0].startsWith(prefix) && shown()[0].size() > prefix.size(),
+                 qPrintable(shown()[0]));
+    }
+
+    // The window's title, its file and whether it holds unsaved changes.
+    QString document() const {
+        return QStringLiteral("%1|%2|%3")
+            .arg(form->windowTitle(), form->InputFileName,
+                 form->InputChanged ? u"changed"_s : u"unchanged"_s);
     }
 
     void typeInto(const QString& text) {
@@ -74,22 +78,13 @@ class TstFileCommands : public QObject {
         form->Text1->setSelText(text);
     }
 
-    void showReport(const QString& text) {
-        form->Text2->setFontItalic(false);
-        form->Text2->setText(text);
-    }
-
   private slots:
     void init() {
-        host = ScriptedHost();
+        start(false);
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        form = std::make_unique<Form1>(host);
     }
-    void cleanup() {
-        form->InputChanged = false;
-        form.reset();
-    }
+    void cleanup() { stop(); }
 
     void openAndSaveKeepBytes_data() {
         QTest::addColumn<QByteArray>("file");
@@ -125,13 +120,10 @@ class TstFileCommands : public QObject {
         form->Text1->setFontItalic(true); // the box shows its placeholder
         form->Text1->setText(QStringLiteral("输入:"));
         open(p);
-        QCOMPARE(form->Text1->text(), box);
-        QVERIFY(!form->Text1->fontItalic());
-        QCOMPARE(form->InputFileName, p);
-        QVERIFY(!form->InputChanged);
-        QCOMPARE(form->windowTitle(), QStringLiteral("in.txt - Quillet"));
+        QCOMPARE(looks(form->Text1), box); // no longer the placeholder
+        QCOMPARE(document(), u"in.txt - Quillet|"_s + p + u"|unchanged"_s);
         QCOMPARE(form->Command6->isEnabled(), !box.isEmpty());
-        QVERIFY(host.messages.isEmpty());
+        QVERIFY(host->messages.isEmpty());
         form->MuSave_Click();
         QCOMPARE(readBytes(p), saved);
         // Without lone CRs, reading and writing again changes nothing.
@@ -140,10 +132,10 @@ class TstFileCommands : public QObject {
         QCOMPARE(readBytes(p), saved);
         // The output box is written in the document's encoding too.
         showReport(box);
-        host.chosenFiles.push_back(path(QStringLiteral("out.txt")));
+        host->chosenFiles.push_back(path(QStringLiteral("out.txt")));
         form->MuSave2_Click();
         QCOMPARE(readBytes(path(QStringLiteral("out.txt"))), saved);
-        QVERIFY(host.messages.isEmpty());
+        QVERIFY(host->messages.isEmpty());
     }
 
     // Open, New and Exit ask before unsaved input is discarded: Yes saves and
@@ -151,66 +143,59 @@ class TstFileCommands : public QObject {
     void unsavedChangePrompt_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("saveAs"); // for Yes: the Save As answer, "" cancels it
-        QTest::addColumn<QString>("text");   // the input box afterwards
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("saveAs");  // for Yes: the Save As answer, "" cancels it
+        QTest::addColumn<QString>("outcome"); // the input box, draft.txt, the window
         const int yes = msgbox::Yes, no = msgbox::No, cancel = msgbox::Cancel;
         auto row = [](const char* name, const char* command, int answer, const char* saveAs,
-                      const char* text, bool saved, bool closed) {
-            QTest::newRow(name) << QString::fromUtf8(command) << answer << QString::fromUtf8(saveAs)
-                                << QString::fromUtf8(text) << saved << closed;
+                      const char* outcome) {
+            QTest::newRow(name) << QString(command) << answer << QString(saveAs)
+                                << QString(outcome);
         };
-        row("open, yes", "open", yes, "draft.txt", "draft", true, false);
-        row("open, no", "open", no, "", "file", false, false);
-        row("open, cancel", "open", cancel, "", "draft", false, false);
-        row("new, yes", "new", yes, "draft.txt", "draft", true, false);
-        row("new, no", "new", no, "", "", false, false);
-        row("new, cancel", "new", cancel, "", "draft", false, false);
-        row("exit, yes", "exit", yes, "draft.txt", "draft", true, true);
-        row("exit, no", "exit", no, "", "draft", false, true);
-        row("exit, cancel", "exit", cancel, "", "draft", false, false);
+        row("open, yes", "open", yes, "draft.txt", "draft, saved, open");
+        row("open, no", "open", no, "", "file, not saved, open");
+        row("open, cancel", "open", cancel, "", "draft, not saved, open");
+        row("new, yes", "new", yes, "draft.txt", "draft, saved, open");
+        row("new, no", "new", no, "", ", not saved, open");
+        row("new, cancel", "new", cancel, "", "draft, not saved, open");
+        row("exit, yes", "exit", yes, "draft.txt", "draft, saved, closed");
+        row("exit, no", "exit", no, "", "draft, not saved, closed");
+        row("exit, cancel", "exit", cancel, "", "draft, not saved, open");
         // Closing after a cancelled or failed save would throw the text away.
-        row("exit, yes, save as cancelled", "exit", yes, "", "draft", false, false);
-        row("exit, yes, save failed", "exit", yes, "missing/draft.txt", "draft", false, false);
+        row("exit, yes, save as cancelled", "exit", yes, "", "draft, not saved, open");
+        row("exit, yes, save failed", "exit", yes, "missing/draft.txt", "draft, not saved, open");
     }
 
     void unsavedChangePrompt() {
         QFETCH(QString, command);
         QFETCH(int, answer);
         QFETCH(QString, saveAs);
-        QFETCH(QString, text);
-        QFETCH(bool, saved);
-        QFETCH(bool, closed);
+        QFETCH(QString, outcome);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QString fileToOpen = path(QStringLiteral("file.txt"));
         writeBytes(fileToOpen, "file");
         typeInto(QStringLiteral("draft"));
-        host.answers = {answer};
+        host->answers = {answer};
         if (!saveAs.isEmpty())
-            host.chosenFiles.push_back(path(saveAs));
+            host->chosenFiles.push_back(path(saveAs));
         const bool open = command == QStringLiteral("open");
         if (open) {
-            host.chosenFiles.push_back(fileToOpen);
+            host->chosenFiles.push_back(fileToOpen);
             form->MuOpen_Click();
         } else {
             command == QStringLiteral("new") ? form->MuNew_Click() : form->MuExit_Click();
         }
 
-        QVERIFY(!host.messages.isEmpty());
-        QCOMPARE(host.messages[0].prompt, kPromptUntitled);
-        QCOMPARE(host.messages[0].style, 51);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Quillet"));
-        QCOMPARE(form->Text1->text(), text);
-        QCOMPARE(QFile::exists(path(QStringLiteral("draft.txt"))), saved);
-        if (saved)
-            QCOMPARE(readBytes(path(QStringLiteral("draft.txt"))), QByteArray("draft\r\n"));
-        QCOMPARE(form->isVisible(), !closed);
-        const bool changed = !saved && text == QStringLiteral("draft");
-        QCOMPARE(form->InputChanged, changed);
+        QCOMPARE(shown().value(0), QStringLiteral("51 Quillet: ") + kPromptUntitled);
+        const QString draft = path(QStringLiteral("draft.txt"));
+        const bool saved = QFile::exists(draft);
+        QCOMPARE(u"%1, %2, %3"_s.arg(form->Text1->text(), saved ? u"saved"_s : u"not saved"_s,
+                                     form->isVisible() ? u"open"_s : u"closed"_s),
+                 outcome);
+        QCOMPARE(readBytes(draft), saved ? QByteArray("draft\r\n") : QByteArray("<unreadable>"));
+        QCOMPARE(form->InputChanged, !saved && form->Text1->text() == QStringLiteral("draft"));
         // After Yes the command ends: no open dialog is shown.
-        QCOMPARE(host.dialogs.size(),
+        QCOMPARE(host->dialogs.size(),
                  int(answer == msgbox::Yes) + int(open && answer == msgbox::No));
     }
 
@@ -219,32 +204,29 @@ class TstFileCommands : public QObject {
         for (const char* name : {"new*name.txt", "README", "a[*]b.txt"}) {
             const QString p = path(name), title = name + QStringLiteral(" - Quillet");
             typeInto(QStringLiteral("t"));
-            host.chosenFiles = {p};
+            host->chosenFiles = {p};
             form->MuSaveAs_Click();
-            QCOMPARE(form->InputFileName, p);
-            QCOMPARE(form->windowTitle(), title);
-            QVERIFY(!form->InputChanged);
+            QCOMPARE(document(), title + u'|' + p + u"|unchanged"_s);
             typeInto(QStringLiteral("u"));
             QCOMPARE(form->windowTitle(), u'*' + title);
             form->MuSave_Click();
             QVERIFY(readBytes(p).endsWith("tu\r\n"));
             QCOMPARE(form->windowTitle(), title);
         }
-        QVERIFY(host.messages.isEmpty());
+        QVERIFY(host->messages.isEmpty());
     }
 
     // Save As of the output box names it for later saves; its placeholder is no text.
     void outputSaveAsThenSave() {
         const QString p = path(QStringLiteral("out.txt"));
-        host.chosenFiles = {p};
+        host->chosenFiles = {p};
         form->MuSaveAs2_Click(); // the output box shows "输出:" in italics
         QCOMPARE(readBytes(p), QByteArray("\r\n"));
         QCOMPARE(form->OutputFileName, p);
-        QVERIFY(!form->InputChanged);
-        QCOMPARE(form->windowTitle(), kUntitledTitle);
+        QCOMPARE(document(), kUntitledTitle + u"||unchanged"_s);
         showReport(QStringLiteral("second"));
         form->MuSave2_Click();
-        QCOMPARE(host.dialogs.size(), 1);
+        QCOMPARE(host->dialogs.size(), 1);
         QCOMPARE(readBytes(p), QByteArray("second\r\n"));
     }
 
@@ -280,9 +262,7 @@ class TstFileCommands : public QObject {
         QVERIFY(!opened);
         expectError(number);
         QCOMPARE(form->Text1->text(), QStringLiteral("keep"));
-        QVERIFY(form->InputChanged);
-        QVERIFY(form->InputFileName.isEmpty());
-        QCOMPARE(form->windowTitle(), u'*' + kUntitledTitle);
+        QCOMPARE(document(), u'*' + kUntitledTitle + u"||changed"_s);
     }
 
     // Open's create prompt answered 是: the dialog creates the empty file, then opens it.
@@ -347,7 +327,7 @@ class TstFileCommands : public QObject {
             }
             QCOMPARE(::chmod(QFile::encodeName(d).constData(), 0555), 0);
         }
-        const struct stat before = statOf(p);
+        const QString before = identity(p);
         open(opened);
         // Over the 4,096-byte limit, yet small enough that a buffered write
         // would take every byte and only its flush fail.
@@ -372,22 +352,17 @@ class TstFileCommands : public QObject {
 
         if (error) {
             expectError(error);
-            QVERIFY(form->InputChanged);
-            QCOMPARE(form->windowTitle(), QStringLiteral("*f.txt - Quillet"));
+            QCOMPARE(document(), u"*f.txt - Quillet|"_s + p + u"|changed"_s);
             if (QFileInfo(p).isFile())
                 QCOMPARE(readBytes(p), QByteArray("old\r\n"));
             for (const QString& entry : QDir(d).entryList(QDir::Files | QDir::System))
                 QVERIFY2(entry == QStringLiteral("f.txt") || entry == u'h', qPrintable(entry));
             return;
         }
-        QVERIFY2(host.messages.isEmpty(), qPrintable(host.messages.value(0).prompt));
+        QVERIFY2(host->messages.isEmpty(), qPrintable(host->messages.value(0).prompt));
         QVERIFY(!form->InputChanged);
         QCOMPARE(readBytes(p), QByteArray("oldnew\r\n"));
-        const struct stat after = statOf(p);
-        QCOMPARE(after.st_uid, before.st_uid);
-        QCOMPARE(after.st_gid, before.st_gid);
-        QCOMPARE(after.st_mode, before.st_mode);
-        QCOMPARE(after.st_nlink, before.st_nlink);
+        QCOMPARE(identity(p), before);
         if (kind == QStringLiteral("hard link"))
             QCOMPARE(readBytes(d + QStringLiteral("/h")), QByteArray("oldnew\r\n"));
         if (kind == QStringLiteral("symlink"))
@@ -398,12 +373,11 @@ class TstFileCommands : public QObject {
     void unencodableCharactersWarnFirst() {
         showReport(QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + QChar(0xDE00));
         const QString p = path(QStringLiteral("out.txt"));
-        host.chosenFiles = {p};
+        host->chosenFiles = {p};
         form->MuSaveAs2_Click();
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.messages[0].style, 48);
-        QVERIFY(host.messages[0].prompt.contains(QStringLiteral(" 2 ")));
-        QVERIFY(host.messages[0].prompt.contains(QStringLiteral("\"?\"")));
+        QCOMPARE(shown().size(), 1);
+        QVERIFY(shown()[0].startsWith(u"48 ") && shown()[0].contains(u" 2 ") &&
+                shown()[0].contains(u"\"?\""));
         QCOMPARE(readBytes(p), QByteArray("a?b?\r\n"));
     }
 
@@ -414,19 +388,18 @@ class TstFileCommands : public QObject {
         writeBytes(p, QByteArray("\xFF\xFEx\0", 4));
         open(p);
         typeInto(QStringLiteral("y"));
-        host.answers = {msgbox::No};
+        host->answers = {msgbox::No};
         form->MuNew_Click();
-        QCOMPARE(host.messages[0].prompt,
+        QCOMPARE(host->messages[0].prompt,
                  QStringLiteral("文件 ") + p + QStringLiteral(" 的文字已经改变\r\n想保存文件吗?"));
-        QCOMPARE(form->windowTitle(), kUntitledTitle);
-        QVERIFY(form->InputFileName.isEmpty());
+        QCOMPARE(document(), kUntitledTitle + u"||unchanged"_s);
         typeInto(QStringLiteral("中"));
-        host.chosenFiles = {path(QStringLiteral("b.txt"))};
+        host->chosenFiles = {path(QStringLiteral("b.txt"))};
         form->MuSave_Click(); // untitled: Save As
         QCOMPARE(readBytes(path(QStringLiteral("b.txt"))), QByteArray("\xD6\xD0\r\n"));
         form->MuNew_Click();
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.dialogs.size(), 2);
+        QCOMPARE(host->messages.size(), 1);
+        QCOMPARE(host->dialogs.size(), 2);
     }
 };
 
