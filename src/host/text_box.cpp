@@ -365,18 +365,24 @@ void TextBox::stepOverSplit(const QKeyEvent* event) {
     QTextCursor c = textCursor();
     if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && c.hasSelection())
         return;
-    const int number = c.blockNumber();
     const bool back = key == Qt::Key_Backspace || key == Qt::Key_Left;
-    const bool cut = back ? c.atBlockStart() && number > 0 &&
-                                m_blocks.breakOf(number - 1) == exact_text::Break::Split
-                          : c.atBlockEnd() && m_blocks.breakOf(number) == exact_text::Break::Split;
-    if (!cut)
-        return;
     const bool keep =
         (key == Qt::Key_Left || key == Qt::Key_Right) && (event->modifiers() & Qt::ShiftModifier);
-    c.setPosition(c.position() + (back ? -1 : 1),
-                  keep ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-    setTextCursor(c);
+    // A cut can be followed by an emptied piece and another cut: step over all.
+    bool moved = false;
+    for (;; moved = true) {
+        const int number = c.blockNumber();
+        const bool cut =
+            back ? c.atBlockStart() && number > 0 &&
+                       m_blocks.breakOf(number - 1) == exact_text::Break::Split
+                 : c.atBlockEnd() && m_blocks.breakOf(number) == exact_text::Break::Split;
+        if (!cut)
+            break;
+        c.setPosition(c.position() + (back ? -1 : 1),
+                      keep ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    }
+    if (moved)
+        setTextCursor(c);
 }
 
 void TextBox::keyReleaseEvent(QKeyEvent* event) {

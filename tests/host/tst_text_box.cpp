@@ -264,6 +264,16 @@ class TstTextBox : public QObject {
         // A line of exactly the limit stays one block.
         box.setText(QString(int(kLongLine), u'w'));
         QCOMPARE(box.document()->blockCount(), 1);
+        // A piece emptied by Backspace: Delete before it still deletes a character.
+        box.setText(QString(int(kPiece), u'a') + QString(int(kPiece), u'b') +
+                    QString(int(kLongLine) - 400, u'c'));
+        box.setSelStart(2 * int(kPiece));
+        for (int i = 0; i < kPiece; ++i)
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        box.setSelStart(int(kPiece) - 1);
+        QTest::keyClick(&box, Qt::Key_Right); // to the end of the first piece
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QCOMPARE(box.text(), QString(int(kPiece), u'a') + QString(int(kLongLine) - 401, u'c'));
     }
 
     // Short texts full of breaks, and a long line edited around the places
