@@ -24,6 +24,13 @@ class DesignDialog : public QDialog {
         return widget;
     }
 
+    // `widget` named and put in its design place.
+    template <typename T>
+    T* add(T* widget, const char* name, float left, float top, float width, float height) const {
+        place(named(widget, name), left, top, width, height);
+        return widget;
+    }
+
   signals:
     void unloaded();
 

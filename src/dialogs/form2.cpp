@@ -21,14 +21,12 @@ const QString kOutOfRange = QStringLiteral("行数超过范围");
 Form2::Form2(QWidget* owner, TextBox* inputBox, Host& host)
     : DesignDialog(owner, "Form2", QStringLiteral("转到下列行"), 2535, 975), m_inputBox(inputBox),
       m_host(host) {
-    Label1 = named(new QLabel(QStringLiteral("行数(&L):"), this), "Label1");
-    place(Label1, 120, 120, 735, 255);
-    Text1 = named(new QLineEdit(QStringLiteral("1"), this), "Text1");
-    place(Text1, 960, 120, 1455, 270);
-    Command1 = named(new QPushButton(QStringLiteral("确定(&O)"), this), "Command1");
-    place(Command1, 120, 480, 1095, 375);
-    Command2 = named(new QPushButton(QStringLiteral("取消(&C)"), this), "Command2");
-    place(Command2, 1320, 480, 1095, 375);
+    Label1 = add(new QLabel(QStringLiteral("行数(&L):"), this), "Label1", 120, 120, 735, 255);
+    Text1 = add(new QLineEdit(QStringLiteral("1"), this), "Text1", 960, 120, 1455, 270);
+    Command1 =
+        add(new QPushButton(QStringLiteral("确定(&O)"), this), "Command1", 120, 480, 1095, 375);
+    Command2 =
+        add(new QPushButton(QStringLiteral("取消(&C)"), this), "Command2", 1320, 480, 1095, 375);
 
     Text1->setMaxLength(std::numeric_limits<int>::max());
     Label1->setBuddy(Text1);

@@ -19,31 +19,26 @@ using find_replace::FindOutcome;
 Form3::Form3(QWidget* owner, TextBox* inputBox, Host& host)
     : DesignDialog(owner, "Form3", QStringLiteral("查找/替换"), 6135, 1575), m_inputBox(inputBox),
       m_host(host) {
-    Label1 = named(new QLabel(QStringLiteral("查找内容(&N):"), this), "Label1");
-    place(Label1, 120, 120, 1095, 255);
-    Text1 = named(new QLineEdit(this), "Text1");
-    place(Text1, 1320, 120, 2895, 270);
-    Label2 = named(new QLabel(QStringLiteral("替换为(&P):"), this), "Label2");
-    place(Label2, 120, 480, 975, 255);
-    Text2 = named(new QLineEdit(this), "Text2");
-    place(Text2, 1320, 480, 2895, 270);
-    Check1 = named(new QCheckBox(QStringLiteral("区分大小写(&C)"), this), "Check1");
-    place(Check1, 120, 1080, 1575, 255);
-    Frame1 = named(new QGroupBox(QStringLiteral("方向"), this), "Frame1");
-    place(Frame1, 1800, 840, 2415, 615);
-    Option1 = named(new QRadioButton(QStringLiteral("向上(&U)"), Frame1), "Option1");
-    place(Option1, 120, 240, 975, 255);
-    Option2 = named(new QRadioButton(QStringLiteral("向下(&D)"), Frame1), "Option2");
-    place(Option2, 1320, 240, 975, 255);
+    Label1 = add(new QLabel(QStringLiteral("查找内容(&N):"), this), "Label1", 120, 120, 1095, 255);
+    Text1 = add(new QLineEdit(this), "Text1", 1320, 120, 2895, 270);
+    Label2 = add(new QLabel(QStringLiteral("替换为(&P):"), this), "Label2", 120, 480, 975, 255);
+    Text2 = add(new QLineEdit(this), "Text2", 1320, 480, 2895, 270);
+    Check1 =
+        add(new QCheckBox(QStringLiteral("区分大小写(&C)"), this), "Check1", 120, 1080, 1575, 255);
+    Frame1 = add(new QGroupBox(QStringLiteral("方向"), this), "Frame1", 1800, 840, 2415, 615);
+    Option1 =
+        add(new QRadioButton(QStringLiteral("向上(&U)"), Frame1), "Option1", 120, 240, 975, 255);
+    Option2 =
+        add(new QRadioButton(QStringLiteral("向下(&D)"), Frame1), "Option2", 1320, 240, 975, 255);
     Option2->setChecked(true);
-    Command1 = named(new QPushButton(QStringLiteral("查找下一个(&F)"), this), "Command1");
-    place(Command1, 4320, 120, 1695, 255);
-    Command2 = named(new QPushButton(QStringLiteral("取消"), this), "Command2");
-    place(Command2, 4320, 1200, 1695, 255);
-    Command3 = named(new QPushButton(QStringLiteral("替换(&R)"), this), "Command3");
-    place(Command3, 4320, 480, 1695, 255);
-    Command4 = named(new QPushButton(QStringLiteral("全部替换(&A)"), this), "Command4");
-    place(Command4, 4320, 840, 1695, 255);
+    Command1 = add(new QPushButton(QStringLiteral("查找下一个(&F)"), this), "Command1", 4320, 120,
+                   1695, 255);
+    Command2 =
+        add(new QPushButton(QStringLiteral("取消"), this), "Command2", 4320, 1200, 1695, 255);
+    Command3 =
+        add(new QPushButton(QStringLiteral("替换(&R)"), this), "Command3", 4320, 480, 1695, 255);
+    Command4 = add(new QPushButton(QStringLiteral("全部替换(&A)"), this), "Command4", 4320, 840,
+                   1695, 255);
 
     // No box silently cuts what is pasted into it.
     Text1->setMaxLength(std::numeric_limits<int>::max());

@@ -42,22 +42,18 @@ QString FrmAbout::contactAddress() {
 FrmAbout::FrmAbout(QWidget* owner, TextBox* inputBox, Host& host, const QString& address)
     : DesignDialog(nullptr, "FrmAbout", QStringLiteral("关于 Quillet"), 4095, 2160), m_owner(owner),
       m_inputBox(inputBox), m_host(host), m_address(address) {
-    Image1 = named(new QLabel(this), "Image1");
-    place(Image1, 120, 120, 960, 960);
+    Image1 = add(new QLabel(this), "Image1", 120, 120, 960, 960);
     Image1->setPixmap(appIcon().pixmap(Image1->size()));
     Image1->setScaledContents(true);
-    Label1 = named(new QLabel(kProgramName, this), "Label1");
-    place(Label1, 1200, 120, 2775, 255);
-    Label2 = named(new QLabel(QStringLiteral("版本:") + QStringLiteral(QUILLET_VERSION), this),
-                   "Label2");
-    place(Label2, 1200, 480, 2775, 255);
-    Label3 = named(new QLabel(QStringLiteral("Quillet 开发组 2026 年制作"), this), "Label3");
-    place(Label3, 1200, 840, 2775, 255);
-    Label4 = named(
-        new QLabel(QStringLiteral("请联系 ") + m_address + QStringLiteral(" 获取程序相关信息"),
-                   this),
-        "Label4");
-    place(Label4, 1200, 1200, 2775, 375);
+    Label1 = add(new QLabel(kProgramName, this), "Label1", 1200, 120, 2775, 255);
+    Label2 = add(new QLabel(QStringLiteral("版本:") + QStringLiteral(QUILLET_VERSION), this),
+                 "Label2", 1200, 480, 2775, 255);
+    Label3 = add(new QLabel(QStringLiteral("Quillet 开发组 2026 年制作"), this), "Label3", 1200,
+                 840, 2775, 255);
+    Label4 =
+        add(new QLabel(QStringLiteral("请联系 ") + m_address + QStringLiteral(" 获取程序相关信息"),
+                       this),
+            "Label4", 1200, 1200, 2775, 375);
     Label4->setWordWrap(true);
     Label4->setTextFormat(Qt::PlainText);
     QFont linkFont = Label4->font();
@@ -86,8 +82,8 @@ FrmAbout::FrmAbout(QWidget* owner, TextBox* inputBox, Host& host, const QString&
     Line1->setGeometry(lineLeft, toPixels(1680), lineWidth, 1);
     Line2->setGeometry(lineLeft, toPixels(1680) + 1, lineWidth, 1);
 
-    Command1 = named(new QPushButton(QStringLiteral("确定(&O)"), this), "Command1");
-    place(Command1, 1200, 1800, 1695, 255);
+    Command1 =
+        add(new QPushButton(QStringLiteral("确定(&O)"), this), "Command1", 1200, 1800, 1695, 255);
     noDefaultButtons();
     connect(Command1, &QPushButton::clicked, this, &FrmAbout::Command1_Click);
 
