@@ -45,7 +45,8 @@ class TextBox : public QPlainTextEdit {
     // The undo history keeps the newest steps within a quarter of the memory
     // left, at most this much; the oldest go first.
     static constexpr qint64 kMaxHistoryBytes = qint64(1) << 30;
-    int undoSteps() const { return int(m_undo.size()); }
+    // Edits in the undo history (a move holds two).
+    int undoEdits() const { return int(m_undo.size()); }
 
     // KeyPress: gets the character code of a typed key; setting it to 0 drops the key.
     std::function<void(int& keyAscii)> keyPressFilter;
