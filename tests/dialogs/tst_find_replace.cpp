@@ -214,6 +214,8 @@ class TestFindReplace : public QObject, FormFixture {
         QCOMPARE(Module1().ForwardStart, 1);
         QCOMPARE(Module1().BackwardStart, 0);
         QCOMPARE(findNext(f), QStringLiteral("sel 0+3"));
+        form->MuUnDo_Click(); // one step
+        QCOMPARE(form->Text1->text(), QStringLiteral("abc abc"));
     }
 
     void replaceWithNothingSelectedFindsDownward() {
@@ -258,6 +260,8 @@ class TestFindReplace : public QObject, FormFixture {
         QCOMPARE(Module1().SearchText, QStringLiteral("snapshot"));
         QCOMPARE(Module1().ForwardStart, 4);
         QCOMPARE(shown(), QStringList());
+        form->MuUnDo_Click(); // one step
+        QCOMPARE(form->Text1->text(), c[0]);
     }
 
     void replaceAllLeavesThePlaceholderAlone() {

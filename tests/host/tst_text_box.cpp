@@ -146,8 +146,7 @@ class TstTextBox : public QObject {
         row("a whole text after typing", "x", {"at 1", "type yz", "whole a\rb\nc"}, "a\rb\nc",
             "xyz");
         row("a whole text the same", "abc", {"at 3", "type d", "whole abcd"}, "abcd", "abc");
-        row("a whole text redone", "abcabc", {"whole abXabc", "undo", "redo"}, "abXabc",
-            "abcabc");
+        row("a whole text redone", "abcabc", {"whole abXabc", "undo", "redo"}, "abXabc", "abcabc");
     }
     void undoSteps() {
         QFETCH(QString, text);
@@ -225,7 +224,8 @@ class TstTextBox : public QObject {
         QTest::newRow("LF right after a lone CR") << "abc\rZdefgh" << 4 << 1 << "\n" << 2;
         QTest::newRow("CR right before a lone LF") << "abcZ\ndefgh" << 3 << 1 << "\r" << 2;
         QTest::newRow("LF after CR, in a long text")
-            << QString(40, u'x') + QStringLiteral("\rZ") + QString(40, u'y') << 41 << 1 << "\n" << 2;
+            << QString(40, u'x') + QStringLiteral("\rZ") + QString(40, u'y') << 41 << 1 << "\n"
+            << 2;
     }
     void writesAroundLoneBreaks() {
         QFETCH(QString, text);

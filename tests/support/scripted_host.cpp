@@ -1,8 +1,9 @@
 #include "scripted_host.h"
 
 #include "host/exact_text.h"
-
 #include "host/file_dialog.h"
+
+#include <new>
 
 int ScriptedHost::msgBox(const QString& prompt, int style, const QString& title) {
     messages.append({prompt, style, title});
@@ -58,6 +59,8 @@ bool ScriptedHost::openUrl(const QUrl& url) {
 }
 
 QString ScriptedHost::clipboardText() {
+    if (clipboardOutOfMemory)
+        throw std::bad_alloc();
     if (boxCopy && exact_text::toClipboard(*boxCopy) == clipboard)
         return *boxCopy;
     return exact_text::normalizeLineBreaks(clipboard);

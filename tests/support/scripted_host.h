@@ -45,7 +45,8 @@ class ScriptedHost : public Host {
     QList<FileDialogRequest> dialogs;
     QStringList started;
     QString clipboard;
-    std::optional<QString> boxCopy; // the exact text beside `clipboard`
+    std::optional<QString> boxCopy;    // the exact text beside `clipboard`
+    bool clipboardOutOfMemory = false; // clipboardText() throws std::bad_alloc
     QString directory = QStringLiteral("/opt/quillet");
 
     struct Start {
