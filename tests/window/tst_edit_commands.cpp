@@ -346,6 +346,8 @@ class TstEditCommands : public QObject, FormFixture {
             QTest::addRow("%s, no memory left", c) << c << qint64(0) << true;
         for (const char* c : commands)
             QTest::addRow("%s, 16 kB left", c) << c << qint64(16'000) << false;
+        // 16 bytes a unit: three units need 48.
+        QTest::newRow("upper, 40 bytes left") << "upper" << qint64(40) << true;
         // 'a' by 1,000 'b' in 1 M units: a result of 10^9 units.
         QTest::newRow("replace all, 1 GB left") << "replace all big" << (qint64(1) << 30) << true;
     }
