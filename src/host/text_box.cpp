@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <new>
 #include <vector>
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
@@ -504,7 +505,21 @@ QMimeData* TextBox::createMimeDataFromSelection() const {
 void TextBox::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly() || !box_clipboard::hasText(source))
         return;
-    replaceExact(selStart(), selLength(), box_clipboard::text(source), Step);
+    const QString text = box_clipboard::text(source);
+    insertIfRoom(text, [&] { replaceExact(selStart(), selLength(), text, Step); });
+}
+
+// A paste or drop of the box's own comes from a key or the mouse, not from a
+// command of the window: a failed allocation must not leave the event.
+void TextBox::insertIfRoom(const QString& text, const std::function<void()>& write) {
+    try {
+        if (memory::roomForText(text.size())) {
+            write();
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    emit outOfMemory();
 }
 
 // Drops are done on the exact text: the document's own drop merges the removal
@@ -515,10 +530,12 @@ void TextBox::dropEvent(QDropEvent* event) {
         return;
     }
     const qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
-    if (event->source() == this || event->source() == viewport())
+    if (event->source() == this || event->source() == viewport()) {
         dropSelection(at, event->dropAction() == Qt::MoveAction);
-    else
-        dropText(at, box_clipboard::text(event->mimeData()));
+    } else {
+        const QString text = box_clipboard::text(event->mimeData());
+        insertIfRoom(text, [&] { dropText(at, text); });
+    }
     event->acceptProposedAction();
     // The drop ends with the mouse button released over the box.
     emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());

@@ -60,6 +60,8 @@ class TextBox : public QPlainTextEdit {
     void lostFocus();
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+    // A paste or drop of the box's own was refused: the memory left cannot hold it.
+    void outOfMemory();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -108,6 +110,8 @@ class TextBox : public QPlainTextEdit {
     int viewFromExact(qsizetype exact) const;
     qsizetype exactFromView(int view) const;
     void setViewSelection(qsizetype exactAnchor, qsizetype exactPosition);
+    // Writes dropped or pasted text through `write` when the memory left holds it.
+    void insertIfRoom(const QString& text, const std::function<void()>& write);
 
     QString m_text;
     BlockMap m_blocks; // what each block of the view stands for in m_text

@@ -55,6 +55,8 @@ void Form1::connectEditHandlers() {
             [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
                 Text1_MouseUp(int(button), int(shift), float(at.x()), float(at.y()));
             });
+    connect(Text1, &TextBox::outOfMemory, this,
+            [this] { m_host.msgBox(memory::kNoRoom, msgbox::Exclamation, kProgramName); });
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);

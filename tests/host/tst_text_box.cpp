@@ -22,6 +22,7 @@ class TstTextBox : public QObject {
     // A shown, focused box that can also drop its own selection.
     struct Box : TextBox {
         using TextBox::dropSelection;
+        using TextBox::insertFromMimeData;
         explicit Box(const QString& text = QString()) {
             show();
             setFocus();
@@ -278,6 +279,20 @@ class TstTextBox : public QObject {
         box.paste();
         box.paste();
         QCOMPARE(box.text(), text + text + u'.');
+    }
+
+    // A paste of the box's own that the memory left cannot hold is refused.
+    void pasteRefusedWhenMemoryIsShort() {
+        Box box(QStringLiteral("abc"));
+        QSignalSpy refused(&box, &TextBox::outOfMemory);
+        const std::unique_ptr<QMimeData> data(box_clipboard::mimeData(QStringLiteral("xyz")));
+        memory::setAvailableForTesting(3 * memory::kBytesPerUnit);
+        box.insertFromMimeData(data.get());
+        QCOMPARE(box.text(), QStringLiteral("xyzabc"));
+        memory::setAvailableForTesting(3 * memory::kBytesPerUnit - 1);
+        box.insertFromMimeData(data.get());
+        QCOMPARE(box.text(), QStringLiteral("xyzabc"));
+        QCOMPARE(refused.count(), 1);
     }
 
     void clipboardLineBreaks() {

@@ -398,6 +398,8 @@ class TstEditCommands : public QObject, FormFixture {
         form->MuPaste_Click();
         QCOMPARE(shown(), QStringList{u"48 Quillet: "_s + memory::kNoRoom});
         QCOMPARE(form->Text1->text(), kText);
+        emit form->Text1->outOfMemory(); // a paste of the box's own, refused
+        QCOMPARE(shown().size(), 2);
     }
 
     // Cut and paste within the program keep every line break as it was; text
