@@ -147,6 +147,8 @@ class TstTextBox : public QObject {
         row("a whole text after typing", "x", {"at 1", "type yz", "whole a\rb\nc"}, "a\rb\nc",
             "xyz");
         row("a whole text the same", "abc", {"at 3", "type d", "whole abcd"}, "abcd", "abc");
+        row("a whole text parting CR LF", "a\r\nb", {"whole a\rx\nb"}, "a\rx\nb", "a\r\nb");
+        row("a whole text joining CR and LF", "a\rx\nb", {"whole a\r\nb"}, "a\r\nb", "a\rx\nb");
         row("a whole text redone", "abcabc", {"whole abXabc", "undo", "redo"}, "abXabc", "abcabc");
     }
     void undoSteps() {
@@ -180,6 +182,7 @@ class TstTextBox : public QObject {
             }
         }
         QCOMPARE(box.text(), after);
+        QCOMPARE(box.document()->toRawText(), exact_text::render(after, exact_text::kBlockBreak));
         box.undoEdit();
         QCOMPARE(box.text(), undone);
         QCOMPARE(box.document()->toRawText(), exact_text::render(undone, exact_text::kBlockBreak));
