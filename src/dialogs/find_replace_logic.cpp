@@ -3,7 +3,7 @@
 #include "analysis/substring_search.h"
 
 #include <algorithm>
-#include <vector>
+#include <limits>
 
 namespace find_replace {
 
@@ -34,31 +34,41 @@ FindOutcome findNextMatch(SearchState& state, Direction direction, Qt::CaseSensi
     return {FindOutcome::Match, at, length};
 }
 
-QString replaceAll(const QString& text, QStringView find, QStringView replacement,
-                   Qt::CaseSensitivity cs) {
+std::optional<QString> replaceAllWithin(const QString& text, QStringView find,
+                                        QStringView replacement, Qt::CaseSensitivity cs,
+                                        qsizetype maxLength) {
     const qsizetype m = find.size();
     if (m == 0)
         return text;
     const search::Matcher matcher(find, cs);
-    std::vector<qsizetype> hits;
+    // Counted first, so that the result is sized before anything is built and no
+    // list of places has to be kept (one for every unit of the text at worst).
+    qsizetype hits = 0;
     for (qsizetype at = matcher.indexIn(text, 0); at >= 0; at = matcher.indexIn(text, at + m))
-        hits.push_back(at);
-    if (hits.empty())
+        ++hits;
+    if (hits == 0)
         return text;
-    const qsizetype size = text.size() + qsizetype(hits.size()) * (replacement.size() - m);
+    const qsizetype r = replacement.size();
+    const qint64 size = qint64(text.size()) + qint64(hits) * (qint64(r) - m);
+    if (size > maxLength)
+        return std::nullopt;
     QString result(size, Qt::Uninitialized);
     QChar* out = result.data();
     const QChar* in = text.constData();
     const QChar* with = replacement.data();
-    const qsizetype r = replacement.size();
     qsizetype done = 0;
-    for (const qsizetype at : hits) {
+    for (qsizetype at = matcher.indexIn(text, 0); at >= 0; at = matcher.indexIn(text, at + m)) {
         out = std::copy(in + done, in + at, out);
         out = std::copy(with, with + r, out);
         done = at + m;
     }
     std::copy(in + done, in + text.size(), out);
     return result;
+}
+
+QString replaceAll(const QString& text, QStringView find, QStringView replacement,
+                   Qt::CaseSensitivity cs) {
+    return *replaceAllWithin(text, find, replacement, cs, std::numeric_limits<qsizetype>::max());
 }
 
 QString replaceRange(const QString& text, qsizetype start, qsizetype length,
@@ -71,6 +81,13 @@ QString replaceRange(const QString& text, qsizetype start, qsizetype length,
     result.append(replacement);
     result.append(QStringView(text).mid(start + length));
     return result;
+}
+
+bool hasLineBreak(QStringView text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\u0085' ||
+               c == u'\u2028' || c == u'\u2029';
+    });
 }
 
 QString notFoundPrompt(QStringView findWhat) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 // What the find/replace dialog computes, apart from its controls.
 namespace find_replace {
@@ -33,12 +34,24 @@ FindOutcome findNextMatch(SearchState& state, Direction direction, Qt::CaseSensi
 QString replaceAll(const QString& text, QStringView find, QStringView replacement,
                    Qt::CaseSensitivity cs);
 
+// The same, or nothing when the result would be longer than `maxLength` code
+// units: then nothing is built.
+std::optional<QString> replaceAllWithin(const QString& text, QStringView find,
+                                        QStringView replacement, Qt::CaseSensitivity cs,
+                                        qsizetype maxLength);
+
 // The text with [start, start + length) replaced by `replacement`.
 QString replaceRange(const QString& text, qsizetype start, qsizetype length,
                      QStringView replacement);
 
 // The not-found prompt: 找不到"text".
 QString notFoundPrompt(QStringView findWhat);
+
+// The longest selection that opening the dialog puts into the find box.
+inline constexpr int kMaxFindPrefill = 1000;
+
+// True when `text` holds a line break of any kind (CR, LF, VT, FF, NEL, U+2028, U+2029).
+bool hasLineBreak(QStringView text);
 
 inline const QString kDone = QStringLiteral("完成...");
 

@@ -3,6 +3,7 @@
 #include "dialogs/find_replace_logic.h"
 #include "dialogs/search_state.h"
 #include "host/host.h"
+#include "host/memory.h"
 #include "host/text_box.h"
 #include "window/placeholders.h"
 
@@ -115,19 +116,34 @@ void Form3::Command3_Click() {
         FindNextMatch();
         return;
     }
-    // The selection itself is replaced, not the first equal text in front of it.
-    m_inputBox->setText(find_replace::replaceRange(m_inputBox->text(), m_inputBox->selStart(),
-                                                   length, Text2->text()));
-    AnchorSearch(Module1(), m_inputBox->text(), m_inputBox->selStart());
+    memory::guarded(m_host, [&] {
+        const QString replacement = Text2->text();
+        if (!memory::checkRoom(m_host, m_inputBox->text().size() - length + replacement.size()))
+            return;
+        // The selection itself is replaced, not the first equal text in front of it.
+        m_inputBox->setTextAsStep(find_replace::replaceRange(
+            m_inputBox->text(), m_inputBox->selStart(), length, replacement));
+        AnchorSearch(Module1(), m_inputBox->text(), m_inputBox->selStart());
+    });
 }
 
 void Form3::Command4_Click() {
     // The placeholder is not text: there is nothing in it to replace.
-    const bool placeholder = m_inputBox->fontItalic() && m_inputBox->text() == placeholders::kInput;
-    const QString text = m_inputBox->text();
-    m_inputBox->setText(
-        placeholder ? text
-                    : find_replace::replaceAll(text, Text1->text(), Text2->text(), caseMode()));
+    if (m_inputBox->fontItalic() && m_inputBox->text() == placeholders::kInput) {
+        m_inputBox->setTextAsStep(m_inputBox->text());
+        return;
+    }
+    memory::guarded(m_host, [&] {
+        const QString text = m_inputBox->text();
+        const qint64 fits = memory::available() / memory::kBytesPerUnit;
+        std::optional<QString> result = find_replace::replaceAllWithin(
+            text, Text1->text(), Text2->text(), caseMode(), qsizetype(fits));
+        if (!result) {
+            m_host.msgBox(memory::kNoRoom, msgbox::Exclamation, kProgramName);
+            return;
+        }
+        m_inputBox->setTextAsStep(*result);
+    });
 }
 
 void Form3::Form_Unload() {

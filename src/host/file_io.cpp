@@ -1,5 +1,7 @@
 #include "host/file_io.h"
 
+#include "host/memory.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -43,41 +45,6 @@ struct Descriptor {
             ::close(fd);
     }
 };
-
-constexpr qint64 kUnknown = std::numeric_limits<qint64>::max();
-
-// The first number that `format` reads from the file, or kUnknown.
-qint64 readNumber(const char* path, const char* format) {
-    std::FILE* f = std::fopen(path, "re");
-    if (!f)
-        return kUnknown;
-    char line[256];
-    long long value = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, format, &value) == 1)
-            break;
-    std::fclose(f);
-    return value < 0 ? kUnknown : qint64(value);
-}
-
-// The least of what the machine, the address-space limit and the control
-// group leave this process.
-qint64 availableMemory() {
-    qint64 available = readNumber("/proc/meminfo", "MemAvailable: %lld kB");
-    if (available != kUnknown)
-        available *= 1024;
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-        const qint64 pages = readNumber("/proc/self/statm", "%lld");
-        const qint64 used = pages == kUnknown ? 0 : pages * ::sysconf(_SC_PAGESIZE);
-        available = std::min(available, std::max<qint64>(0, qint64(limit.rlim_cur) - used));
-    }
-    const qint64 groupMax = readNumber("/sys/fs/cgroup/memory.max", "%lld");
-    const qint64 groupUsed = readNumber("/sys/fs/cgroup/memory.current", "%lld");
-    if (groupMax != kUnknown && groupUsed != kUnknown)
-        available = std::min(available, std::max<qint64>(0, groupMax - groupUsed));
-    return available;
-}
 
 // Over a size limit the kernel would end the process with SIGXFSZ; ignored,
 // the write fails with EFBIG and is reported like any other failure.
@@ -134,7 +101,7 @@ bool directoryWritable(const QByteArray& file) {
 } // namespace
 
 qint64 readLimit() {
-    return std::min<qint64>(INT_MAX, availableMemory() / kMemoryPerByte);
+    return std::min<qint64>(INT_MAX, memory::available() / kMemoryPerByte);
 }
 
 std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limit) {

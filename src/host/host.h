@@ -58,7 +58,11 @@ class Host {
     // Starts a program without waiting; false when it could not be started.
     virtual bool shell(const QString& commandLine, int windowStyle) = 0;
 
-    virtual QString clipboardText() = 0; // empty when the clipboard holds no text
+    // The text a paste writes into a box: a box's exact text as it was copied,
+    // another program's text with every line break made CR LF; empty when the
+    // clipboard holds no text.
+    virtual QString clipboardText() = 0;
+    // Puts a box's exact text on the clipboard (other programs get LF line breaks).
     virtual void setClipboardText(const QString& text) = 0;
     virtual void clearClipboard() = 0;
 

@@ -1,6 +1,6 @@
 #include "host/qt_host.h"
 
-#include "host/exact_text.h"
+#include "host/box_clipboard.h"
 #include "host/file_dialog.h"
 
 #include <QApplication>
@@ -75,11 +75,11 @@ bool QtHost::shell(const QString& commandLine, int) {
 }
 
 QString QtHost::clipboardText() {
-    return QApplication::clipboard()->text();
+    return box_clipboard::text(QApplication::clipboard()->mimeData());
 }
 
 void QtHost::setClipboardText(const QString& text) {
-    QApplication::clipboard()->setText(exact_text::toClipboard(text));
+    QApplication::clipboard()->setMimeData(box_clipboard::mimeData(text));
 }
 
 void QtHost::clearClipboard() {

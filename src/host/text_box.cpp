@@ -1,6 +1,8 @@
 #include "host/text_box.h"
 
+#include "host/box_clipboard.h"
 #include "host/exact_text.h"
+#include "host/memory.h"
 
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -13,6 +15,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <new>
+#include <vector>
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -25,7 +29,22 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
 void TextBox::setText(const QString& text) {
     m_undo.clear();
     m_redo.clear();
+    m_undoBytes = 0;
     setTextOutsideHistory(text);
+}
+
+void TextBox::setTextAsStep(const QString& text) {
+    const qsizetype common = std::min(m_text.size(), text.size());
+    qsizetype prefix = 0;
+    while (prefix < common && m_text[prefix] == text[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < common - prefix &&
+           m_text[m_text.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    replaceExact(prefix, m_text.size() - prefix - suffix,
+                 text.mid(prefix, text.size() - prefix - suffix), Step);
+    setViewSelection(0, 0);
 }
 
 void TextBox::setTextOutsideHistory(const QString& text) {
@@ -67,7 +86,7 @@ QString TextBox::selText() const {
 }
 
 void TextBox::setSelText(const QString& text) {
-    replaceExact(selStart(), selLength(), text, true);
+    replaceExact(selStart(), selLength(), text, Step);
 }
 
 void TextBox::setFontItalic(bool italic) {
@@ -76,38 +95,70 @@ void TextBox::setFontItalic(bool italic) {
     setFont(f);
 }
 
+qint64 TextBox::bytesOf(const Edit& edit) {
+    return qint64(sizeof(Edit)) + 2 * (edit.removed.size() + edit.inserted.size());
+}
+
 void TextBox::undoEdit() {
-    if (m_undo.empty())
-        return;
-    const Edit e = m_undo.back();
-    m_undo.pop_back();
-    replaceExact(e.position, e.inserted.size(), e.removed, false);
-    m_redo.push_back(e);
+    // A step made of several edits goes back as one, the last edit first.
+    while (!m_undo.empty()) {
+        Edit e = std::move(m_undo.back());
+        m_undo.pop_back();
+        m_undoBytes -= bytesOf(e);
+        replaceExact(e.position, e.inserted.size(), e.removed, NoRecord);
+        const bool more = e.withPrevious;
+        m_redo.push_back(std::move(e));
+        if (!more)
+            break;
+    }
 }
 
 void TextBox::redoEdit() {
-    if (m_redo.empty())
-        return;
-    const Edit e = m_redo.back();
-    m_redo.pop_back();
-    replaceExact(e.position, e.removed.size(), e.inserted, false);
-    m_undo.push_back(e);
+    for (bool first = true; !m_redo.empty() && (first || m_redo.back().withPrevious);
+         first = false) {
+        Edit e = std::move(m_redo.back());
+        m_redo.pop_back();
+        replaceExact(e.position, e.removed.size(), e.inserted, NoRecord);
+        m_undoBytes += bytesOf(e);
+        m_undo.push_back(std::move(e));
+    }
 }
 
-void TextBox::recordEdit(qsizetype position, const QString& removed, const QString& inserted) {
-    if (removed.isEmpty() && inserted.isEmpty())
+void TextBox::recordEdit(qsizetype position, const QString& removed, const QString& inserted,
+                         Record record) {
+    if (record == NoRecord || (removed.isEmpty() && inserted.isEmpty()))
         return; // writing nothing over nothing is not a step to undo
     m_redo.clear();
     // Consecutive typing is undone as one step.
-    if (!m_undo.empty() && removed.isEmpty() && inserted.size() == 1) {
+    if (record == Typed && !m_undo.empty() && removed.isEmpty() && inserted.size() == 1) {
         Edit& last = m_undo.back();
-        if (!last.inserted.isEmpty() && last.position + last.inserted.size() == position &&
-            inserted != QLatin1String(" ")) {
+        if (last.typed && !last.inserted.isEmpty() &&
+            last.position + last.inserted.size() == position && inserted != QLatin1String(" ")) {
             last.inserted += inserted;
+            m_undoBytes += 2;
             return;
         }
     }
-    m_undo.push_back({position, removed, inserted});
+    m_undo.push_back({position, removed, inserted, record == Typed, record == WithPrevious});
+    m_undoBytes += bytesOf(m_undo.back());
+    keepHistoryWithinBudget();
+}
+
+// Drops the oldest steps while the history holds more than its budget; the
+// newest step always stays, so the last change can be undone.
+void TextBox::keepHistoryWithinBudget() {
+    const qint64 budget = std::min(memory::available() / 4, kMaxHistoryBytes);
+    while (m_undoBytes > budget) {
+        size_t oldest = 1; // the oldest step and the edits that belong to it
+        while (oldest < m_undo.size() && m_undo[oldest].withPrevious)
+            ++oldest;
+        if (oldest == m_undo.size())
+            return;
+        for (; oldest > 0; --oldest) {
+            m_undoBytes -= bytesOf(m_undo.front());
+            m_undo.pop_front();
+        }
+    }
 }
 
 // Blocks whose exact text spans the units just before and just after
@@ -121,7 +172,7 @@ std::pair<int, int> TextBox::blocksAround(qsizetype position, qsizetype length) 
 }
 
 void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& text,
-                           bool recordUndo) {
+                           Record recordUndo) {
     const auto [first, last] = blocksAround(position, length);
     const QString removed = m_text.mid(position, length);
     exact_text::splice(m_text, position, length, text);
@@ -131,8 +182,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
         showAllAgain();
     else
         showBlocksAgain(first, last, text.size() - length);
-    if (recordUndo)
-        recordEdit(position, removed, text);
+    recordEdit(position, removed, text, recordUndo);
     const qsizetype caret = position + text.size();
     setViewSelection(caret, caret);
     emit replaced(position, length, text);
@@ -242,7 +292,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
         exact_text::fromTyped(newView.mid(prefix, newView.size() - prefix - suffix));
     const QString removed = m_text.mid(from, to - from);
     exact_text::splice(m_text, from, to - from, inserted);
-    recordEdit(from, removed, inserted);
+    recordEdit(from, removed, inserted, Typed);
 
     // Enter is written on the exact text, so a block break that comes from the
     // view is rare (an input method): take it for CR LF. The last new block
@@ -345,7 +395,7 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         // A line break typed here is always CR LF (Shift+Enter too); written on
         // the exact text, so that the view never has to guess what a new block
         // break stands for.
-        replaceExact(selStart(), selLength(), QStringLiteral("\r\n"), true);
+        replaceExact(selStart(), selLength(), QStringLiteral("\r\n"), Typed);
         ensureCursorVisible();
         event->accept();
         return;
@@ -445,33 +495,47 @@ void TextBox::focusOutEvent(QFocusEvent* event) {
 }
 
 bool TextBox::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasText();
+    return box_clipboard::hasText(source);
 }
 
 QMimeData* TextBox::createMimeDataFromSelection() const {
-    auto* data = new QMimeData; // ownership passes to the caller (clipboard or drag)
-    data->setText(exact_text::toClipboard(selText()));
-    return data;
+    return box_clipboard::mimeData(selText()); // the caller (clipboard or drag) owns it
 }
 
 void TextBox::insertFromMimeData(const QMimeData* source) {
-    if (isReadOnly() || !source->hasText())
+    if (isReadOnly() || !box_clipboard::hasText(source))
         return;
-    replaceExact(selStart(), selLength(), exact_text::normalizeLineBreaks(source->text()), true);
+    const QString text = box_clipboard::text(source);
+    insertIfRoom(text, [&] { replaceExact(selStart(), selLength(), text, Step); });
+}
+
+// A paste or drop of the box's own comes from a key or the mouse, not from a
+// command of the window: a failed allocation must not leave the event.
+void TextBox::insertIfRoom(const QString& text, const std::function<void()>& write) {
+    try {
+        if (memory::roomForText(text.size())) {
+            write();
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    emit outOfMemory();
 }
 
 // Drops are done on the exact text: the document's own drop merges the removal
 // and the insertion of a move into one change that cannot be told from typing.
 void TextBox::dropEvent(QDropEvent* event) {
-    if (isReadOnly() || !event->mimeData()->hasText()) {
+    if (isReadOnly() || !box_clipboard::hasText(event->mimeData())) {
         event->ignore();
         return;
     }
     const qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
-    if (event->source() == this || event->source() == viewport())
+    if (event->source() == this || event->source() == viewport()) {
         dropSelection(at, event->dropAction() == Qt::MoveAction);
-    else
-        dropText(at, exact_text::normalizeLineBreaks(event->mimeData()->text()));
+    } else {
+        const QString text = box_clipboard::text(event->mimeData());
+        insertIfRoom(text, [&] { dropText(at, text); });
+    }
     event->acceptProposedAction();
     // The drop ends with the mouse button released over the box.
     emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
@@ -484,14 +548,15 @@ void TextBox::dropSelection(qsizetype at, bool move) {
         return; // dropped onto itself
     const QString text = m_text.mid(start, length);
     if (move) {
-        replaceExact(start, length, QString(), true);
+        replaceExact(start, length, QString(), Step);
         if (at > start)
             at -= length; // the place moved with the text before it
     }
-    dropText(at, text);
+    // A move is one step: undo puts the text back where it was taken from.
+    dropText(at, text, move ? WithPrevious : Step);
 }
 
-void TextBox::dropText(qsizetype at, const QString& text) {
-    replaceExact(at, 0, text, true);
+void TextBox::dropText(qsizetype at, const QString& text, Record record) {
+    replaceExact(at, 0, text, record);
     setViewSelection(at, at + text.size());
 }

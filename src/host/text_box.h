@@ -4,8 +4,8 @@
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <deque>
 #include <functional>
-#include <vector>
 
 // A multi-line text box whose text is exactly what was written to it: CR LF is
 // two code units, lone CR and lone LF stay single characters, and every other
@@ -17,7 +17,11 @@ class TextBox : public QPlainTextEdit {
 
     QString text() const { return m_text; }
     // Raises changed() even when the text is the same; caret at 0, nothing selected.
+    // Starts a fresh undo history.
     void setText(const QString& text);
+    // The same as one step that undo takes back (a command over the whole text):
+    // only the part that differs is kept in the history.
+    void setTextAsStep(const QString& text);
     // The same for text that is not the document's own (a placeholder): the undo
     // history is neither added to nor cleared.
     void setTextOutsideHistory(const QString& text);
@@ -38,6 +42,11 @@ class TextBox : public QPlainTextEdit {
     bool canUndo() const { return !m_undo.empty(); }
     void undoEdit();
     void redoEdit();
+    // The undo history keeps the newest steps within a quarter of the memory
+    // left, at most this much; the oldest go first.
+    static constexpr qint64 kMaxHistoryBytes = qint64(1) << 30;
+    // Edits in the undo history (a move holds two).
+    int undoEdits() const { return int(m_undo.size()); }
 
     // KeyPress: gets the character code of a typed key; setting it to 0 drops the key.
     std::function<void(int& keyAscii)> keyPressFilter;
@@ -51,6 +60,8 @@ class TextBox : public QPlainTextEdit {
     void lostFocus();
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+    // A paste or drop of the box's own was refused: the memory left cannot hold it.
+    void outOfMemory();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,20 +77,32 @@ class TextBox : public QPlainTextEdit {
     void dropEvent(QDropEvent* event) override;
     // A drag of this box's own selection ends at exact position `at`: moved or copied there.
     void dropSelection(qsizetype at, bool move);
+    // How an edit enters the undo history.
+    enum Record {
+        NoRecord,     // undo and redo themselves
+        Step,         // a step of its own
+        Typed,        // typing: joins the typing just before it
+        WithPrevious, // undone and redone together with the step before it
+    };
     // Dropped text goes in at exact position `at` and is left selected.
-    void dropText(qsizetype at, const QString& text);
+    void dropText(qsizetype at, const QString& text, Record record = Step);
 
   private:
     struct Edit {
         qsizetype position;
         QString removed;
         QString inserted;
+        bool typed = false;
+        bool withPrevious = false;
     };
+    static qint64 bytesOf(const Edit& edit);
 
     void onContentsChange(int position, int charsRemoved, int charsAdded);
     // Replaces exact [position, position + length) and brings the view in line with it.
-    void replaceExact(qsizetype position, qsizetype length, const QString& text, bool recordUndo);
-    void recordEdit(qsizetype position, const QString& removed, const QString& inserted);
+    void replaceExact(qsizetype position, qsizetype length, const QString& text, Record recordUndo);
+    void recordEdit(qsizetype position, const QString& removed, const QString& inserted,
+                    Record record);
+    void keepHistoryWithinBudget();
     std::pair<int, int> blocksAround(qsizetype position, qsizetype length) const;
     void showAllAgain();
     void showBlocksAgain(int first, int last, qsizetype grown);
@@ -87,11 +110,14 @@ class TextBox : public QPlainTextEdit {
     int viewFromExact(qsizetype exact) const;
     qsizetype exactFromView(int view) const;
     void setViewSelection(qsizetype exactAnchor, qsizetype exactPosition);
+    // Writes dropped or pasted text through `write` when the memory left holds it.
+    void insertIfRoom(const QString& text, const std::function<void()>& write);
 
     QString m_text;
     BlockMap m_blocks; // what each block of the view stands for in m_text
     bool m_updatingView = false;
     bool m_hasFocus = false;
-    std::vector<Edit> m_undo;
-    std::vector<Edit> m_redo;
+    std::deque<Edit> m_undo;
+    std::deque<Edit> m_redo;
+    qint64 m_undoBytes = 0; // what m_undo holds
 };

@@ -2,6 +2,7 @@
 // enabling rules and the key filter of the number box.
 #include "analysis/frequency_report.h"
 #include "analysis/text_preparation.h"
+#include "host/memory.h"
 #include "host/text_box.h"
 #include "window/form1.h"
 
@@ -12,6 +13,11 @@
 #include <QRadioButton>
 
 void Form1::Command6_Click() {
+    memory::guarded(m_host, [this] { countInput(); });
+}
+
+// The count command itself; the report is built from a prepared copy of the input.
+void Form1::countInput() {
     const QString substring = Text5->text();
     if (!substring.isEmpty()) {
         Text2->setText(QString());
@@ -22,6 +28,8 @@ void Form1::Command6_Click() {
                        QStringLiteral("可以使用【工具】的【查找替换】功能来定位这些字符。"));
         return;
     }
+    if (!memory::checkRoom(m_host, Text1->text().size()))
+        return;
     preparation::Options options;
     options.lowerCase = Check1->isChecked();
     options.removeLineBreaks = Check2->isChecked();

@@ -1,5 +1,6 @@
 // The main window's handlers that open its dialogs, the help file and the calculator.
 
+#include "dialogs/find_replace_logic.h"
 #include "dialogs/form2.h"
 #include "dialogs/form3.h"
 #include "dialogs/frm_about.h"
@@ -65,14 +66,20 @@ void Form1::MuFind_Click() {
         connect(m_form3, &DesignDialog::unloaded, this, [this] { m_form3 = nullptr; });
     }
     bringForward(m_form3);
-    const QString selected = Text1->selText();
+    // Only a short single line goes into the one-line find box: a long
+    // selection would be laid out whole there, freezing the program, and a
+    // line break cannot be typed into it. Otherwise the box keeps its text.
+    const int length = Text1->selLength();
+    const QString selected = length <= find_replace::kMaxFindPrefill ? Text1->selText() : QString();
+    const bool prefill =
+        length <= find_replace::kMaxFindPrefill && !find_replace::hasLineBreak(selected);
     // Writing the find box runs its change handling, also for the same text.
-    if (m_form3->Text1->text() == selected)
-        m_form3->Text1_Change();
-    else
+    if (prefill && m_form3->Text1->text() != selected)
         m_form3->Text1->setText(selected);
+    else
+        m_form3->Text1_Change();
     m_form3->Text1->selectAll();
-    if (selected.isEmpty())
+    if (length == 0)
         m_form3->Command1->setEnabled(false);
 }
 

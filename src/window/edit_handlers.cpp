@@ -1,6 +1,6 @@
 // The Edit menu, the selection rule and the input box's key and mouse release.
 #include "dialogs/search_state.h"
-#include "host/exact_text.h"
+#include "host/memory.h"
 #include "host/text_box.h"
 #include "window/form1.h"
 #include "window/placeholders.h"
@@ -55,6 +55,8 @@ void Form1::connectEditHandlers() {
             [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
                 Text1_MouseUp(int(button), int(shift), float(at.x()), float(at.y()));
             });
+    connect(Text1, &TextBox::outOfMemory, this,
+            [this] { m_host.msgBox(memory::kNoRoom, msgbox::Exclamation, kProgramName); });
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
@@ -118,24 +120,32 @@ void Form1::MuUnDo_Click() {
 }
 
 void Form1::MuCut_Click() {
-    m_host.clearClipboard();
-    m_host.setClipboardText(Text1->selText());
-    Text1->setSelText(QString());
+    memory::guarded(m_host, [this] {
+        m_host.clearClipboard();
+        m_host.setClipboardText(Text1->selText());
+        Text1->setSelText(QString());
+    });
     SelectionRule();
 }
 
 void Form1::MuCopy_Click() {
-    m_host.clearClipboard();
-    m_host.setClipboardText(Text1->selText());
+    memory::guarded(m_host, [this] {
+        m_host.clearClipboard();
+        m_host.setClipboardText(Text1->selText());
+    });
 }
 
 void Form1::MuPaste_Click() {
-    // No text on the clipboard writes the empty text: the selection is deleted.
-    const QString text = exact_text::normalizeLineBreaks(m_host.clipboardText());
-    const bool placeholder = leaveInputPlaceholder();
-    Text1->setSelText(text);
-    if (placeholder)
-        restoreInputPlaceholder();
+    memory::guarded(m_host, [this] {
+        // No text on the clipboard writes the empty text: the selection is deleted.
+        const QString text = m_host.clipboardText();
+        if (!memory::checkRoom(m_host, text.size()))
+            return;
+        const bool placeholder = leaveInputPlaceholder();
+        Text1->setSelText(text);
+        if (placeholder)
+            restoreInputPlaceholder();
+    });
 }
 
 void Form1::MuDel_Click() {

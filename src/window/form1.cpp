@@ -49,7 +49,11 @@ Form1::Form1(Host& host) : m_host(host) {
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The number box loses the focus while the window's children are destroyed,
+    // after this object's own part is gone: its filter must not call back here.
+    Text3->setValidator(nullptr);
+}
 
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "host/host.h"
+#include "host/text_codec.h"
 #include "host/twips.h"
 #include "window/toolbox.h"
-#include "host/text_codec.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -25,8 +25,9 @@ class TextBox;
 
 // The main window: menus, the input and output boxes, the toolbox and the
 // document state. Handlers keep the names of the control events they serve and
-// live in window/ beside it (count_handlers.cpp, file_commands.cpp); the work
-// is done by plain functions in analysis/ and host/.
+// live in window/ beside it (count_handlers.cpp, dialog_handlers.cpp,
+// edit_handlers.cpp, file_commands.cpp, transform_handlers.cpp); the work is
+// done by plain functions in analysis/, transforms/ and host/.
 class Form1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -197,6 +198,7 @@ class Form1 : public QMainWindow {
     bool leaveInputPlaceholder();
     void restoreInputPlaceholder();
     void transformSelection(QString (*transform)(QStringView));
+    void countInput();
     void setTwipGeometry(QWidget* control, const TwipRect& rect);
     void setTwipWidth(QWidget* control, float width);
     void setTwipHeight(QWidget* control, float height);

@@ -124,20 +124,33 @@ class TestFindReplace : public QObject, FormFixture {
         QCOMPARE(Module1().MatchPos, 0);
     }
 
+    // The find box takes the selection only when it is one short line; otherwise
+    // it keeps what it held ("prev").
     void opening_data() {
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("selStart");
         QTest::addColumn<int>("selLength");
         QTest::addColumn<QString>("findBox");
-        QTest::newRow("nothing selected") << 2 << 0 << "";
-        QTest::newRow("abc selected") << 7 << 3 << "abc";
-        QTest::newRow("line break selected") << 2 << 4 << "c\r\nd";
+        const QString text = QStringLiteral("abc\r\nd abc");
+        QTest::newRow("nothing selected") << text << 2 << 0 << "";
+        QTest::newRow("abc selected") << text << 7 << 3 << "abc";
+        QTest::newRow("CR LF selected") << text << 2 << 4 << "prev";
+        for (const char16_t brk : {u'\n', u'\r', u'\v', u'\f', u'\u0085', u'\u2028', u'\u2029'})
+            QTest::addRow("break U+%04X selected", unsigned(brk))
+                << (u"ab"_s + QChar(brk) + u"cd"_s) << 1 << 3 << "prev";
+        const QString line(1001, u'字');
+        QTest::newRow("1000 units") << line << 1 << 1000 << line.mid(1);
+        QTest::newRow("1001 units") << line << 0 << 1001 << "prev";
     }
     void opening() {
+        QFETCH(QString, text);
         QFETCH(int, selStart);
         QFETCH(int, selLength);
         QFETCH(QString, findBox);
+        setInput(text, 0, 0);
+        openFind()->Text1->setText(QStringLiteral("prev"));
         Module1().FindWhat = QStringLiteral("stale");
-        setInput(QStringLiteral("abc\r\nd abc"), selStart, selLength);
+        setInput(text, selStart, selLength);
         Form3* f = openFind();
         QCOMPARE(f->Text1->selectedText(), findBox);
         QCOMPARE(f->Text1->text(), findBox);
@@ -201,6 +214,8 @@ class TestFindReplace : public QObject, FormFixture {
         QCOMPARE(Module1().ForwardStart, 1);
         QCOMPARE(Module1().BackwardStart, 0);
         QCOMPARE(findNext(f), QStringLiteral("sel 0+3"));
+        form->MuUnDo_Click(); // one step
+        QCOMPARE(form->Text1->text(), QStringLiteral("abc abc"));
     }
 
     void replaceWithNothingSelectedFindsDownward() {
@@ -245,6 +260,8 @@ class TestFindReplace : public QObject, FormFixture {
         QCOMPARE(Module1().SearchText, QStringLiteral("snapshot"));
         QCOMPARE(Module1().ForwardStart, 4);
         QCOMPARE(shown(), QStringList());
+        form->MuUnDo_Click(); // one step
+        QCOMPARE(form->Text1->text(), c[0]);
     }
 
     void replaceAllLeavesThePlaceholderAlone() {

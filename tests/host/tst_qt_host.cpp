@@ -1,6 +1,8 @@
 #include "host/qt_host.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -49,6 +51,24 @@ class TstQtHost : public QObject {
         QMessageBox box;
         setUpMessageBox(box, QString(), 16, QStringLiteral("标题"));
         QCOMPARE(box.windowTitle(), QStringLiteral("标题"));
+    }
+
+    // A box's copy comes back exactly; other programs see LF line breaks, and
+    // their text comes in with CR LF.
+    void clipboardKeepsTheExactText() {
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText(QStringLiteral("probe"));
+        if (clipboard->text() != QStringLiteral("probe"))
+            QSKIP("no clipboard on this platform");
+        QtHost host;
+        const QString exact = QStringLiteral("a\nb\rc\r\nd");
+        host.setClipboardText(exact);
+        QCOMPARE(clipboard->text(), QStringLiteral("a\nb\rc\nd"));
+        QCOMPARE(host.clipboardText(), exact);
+        clipboard->setText(QStringLiteral("1\n2\r3"));
+        QCOMPARE(host.clipboardText(), QStringLiteral("1\r\n2\r\n3"));
+        host.clearClipboard();
+        QCOMPARE(host.clipboardText(), QString());
     }
 };
 

@@ -1,5 +1,7 @@
 #include "form_fixtures.h"
+#include "host/box_clipboard.h"
 #include "host/exact_text.h"
+#include "host/memory.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +14,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
+#include <memory>
 
 class TstTextBox : public QObject {
     Q_OBJECT
@@ -19,6 +22,7 @@ class TstTextBox : public QObject {
     // A shown, focused box that can also drop its own selection.
     struct Box : TextBox {
         using TextBox::dropSelection;
+        using TextBox::insertFromMimeData;
         explicit Box(const QString& text = QString()) {
             show();
             setFocus();
@@ -27,6 +31,8 @@ class TstTextBox : public QObject {
     };
 
   private slots:
+    void cleanup() { memory::setAvailableForTesting(std::nullopt); }
+
     void roundTrip_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("cr cr lf lf") << QStringLiteral("a\r\r\n\nb");
@@ -109,6 +115,189 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), QStringLiteral("a\rbx"));
     }
 
+    // A script on a fresh box, then one undo: the text after the script and
+    // after that undo. Steps: "at N" (caret), "sel N M", "type X" (keys),
+    // "write X" (over the selection, as a paste does), "whole X" (a command's new
+    // whole text), "move N" and "copy N" (the selection dragged to N), "undo", "redo".
+    void undoSteps_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("undone");
+        auto row = [](const char* name, const char* text, QStringList script, const char* after,
+                      const char* undone) {
+            QTest::newRow(name) << QString::fromUtf8(text) << script << QString::fromUtf8(after)
+                                << QString::fromUtf8(undone);
+        };
+        row("typing elsewhere is a step of its own", "xyz", {"at 0", "type ab", "at 5", "type c"},
+            "abxyzc", "abxyz");
+        row("typing runs on as one step", "xyz", {"at 3", "type ab", "type c"}, "xyzabc", "xyz");
+        row("writing nothing is no step", "abc", {"at 3", "type d", "write "}, "abcd", "abc");
+        row("a paste is not typing", "abc", {"at 3", "type d", "write e"}, "abcde", "abcd");
+        row("typing after a paste", "abc", {"at 3", "write d", "type e"}, "abcde", "abcd");
+        row("a drag-move is one step", "hello world", {"sel 0 5", "move 11"}, " worldhello",
+            "hello world");
+        row("a drag-move to the front", "hello world", {"sel 6 5", "move 0"}, "worldhello ",
+            "hello world");
+        row("a drag-copy", "ab", {"sel 0 1", "copy 2"}, "aba", "ab");
+        row("a drag-move redone", "hello world", {"sel 0 5", "move 11", "undo", "redo"},
+            " worldhello", "hello world");
+        row("a whole text is one step", "abc abc typed", {"whole  typed"}, " typed",
+            "abc abc typed");
+        row("a whole text after typing", "x", {"at 1", "type yz", "whole a\rb\nc"}, "a\rb\nc",
+            "xyz");
+        row("a whole text the same", "abc", {"at 3", "type d", "whole abcd"}, "abcd", "abc");
+        row("a whole text parting CR LF", "a\r\nb", {"whole a\rx\nb"}, "a\rx\nb", "a\r\nb");
+        row("a whole text joining CR and LF", "a\rx\nb", {"whole a\r\nb"}, "a\r\nb", "a\rx\nb");
+        row("a whole text redone", "abcabc", {"whole abXabc", "undo", "redo"}, "abXabc", "abcabc");
+    }
+    void undoSteps() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, script);
+        QFETCH(QString, after);
+        QFETCH(QString, undone);
+        Box box(text);
+        for (const QString& step : script) {
+            const QString verb = step.section(u' ', 0, 0);
+            const QString arg = step.mid(verb.size() + 1);
+            const int n = arg.section(u' ', 0, 0).toInt();
+            if (verb == QLatin1String("at")) {
+                box.setSelStart(n);
+            } else if (verb == QLatin1String("sel")) {
+                box.setSelStart(n);
+                box.setSelLength(arg.section(u' ', 1, 1).toInt());
+            } else if (verb == QLatin1String("type")) {
+                QTest::keyClicks(&box, arg);
+            } else if (verb == QLatin1String("write")) {
+                box.setSelText(arg);
+            } else if (verb == QLatin1String("whole")) {
+                box.setTextAsStep(arg);
+                QCOMPARE(box.selStart(), 0);
+            } else if (verb == QLatin1String("move") || verb == QLatin1String("copy")) {
+                box.dropSelection(n, verb == QLatin1String("move"));
+            } else if (verb == QLatin1String("undo")) {
+                box.undoEdit();
+            } else {
+                box.redoEdit();
+            }
+        }
+        QCOMPARE(box.text(), after);
+        QCOMPARE(box.document()->toRawText(), exact_text::render(after, exact_text::kBlockBreak));
+        box.undoEdit();
+        QCOMPARE(box.text(), undone);
+        QCOMPARE(box.document()->toRawText(), exact_text::render(undone, exact_text::kBlockBreak));
+    }
+
+    // The history keeps the newest steps within a quarter of the memory left;
+    // the newest step stays even when it alone is over that.
+    void undoHistoryKeepsWithinItsBudget() {
+        memory::setAvailableForTesting(4 << 20); // 1 MiB: five steps of 200 kB
+        Box box;
+        QStringList states{QString()};
+        for (int i = 0; i < 10; ++i) {
+            box.setSelStart(int(box.text().size()));
+            box.setSelText(QString(100'000, QChar(u'a' + i)));
+            states << box.text();
+        }
+        QCOMPARE(box.undoEdits(), 5);
+        for (int i = 9; i >= 5; --i) {
+            box.undoEdit();
+            QCOMPARE(box.text(), states[i]);
+        }
+        QVERIFY(!box.canUndo());
+        memory::setAvailableForTesting(0);
+        box.setText(QStringLiteral("hello world"));
+        box.setSelStart(6);
+        QTest::keyClicks(&box, QStringLiteral("big "));
+        box.setSelLength(5);
+        box.dropSelection(0, true); // a move of two edits stays whole
+        QCOMPARE(box.text(), QStringLiteral("worldhello big "));
+        QCOMPARE(box.undoEdits(), 2);
+        box.undoEdit();
+        QCOMPARE(box.text(), QStringLiteral("hello big world"));
+        QVERIFY(!box.canUndo());
+    }
+
+    // Written text that pairs with a lone break next to it shows one break.
+    void writesAroundLoneBreaks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("blocks");
+        QTest::newRow("LF right after a lone CR") << "abc\rZdefgh" << 4 << 1 << "\n" << 2;
+        QTest::newRow("CR right before a lone LF") << "abcZ\ndefgh" << 3 << 1 << "\r" << 2;
+        QTest::newRow("LF after CR, in a long text")
+            << QString(40, u'x') + QStringLiteral("\rZ") + QString(40, u'y') << 41 << 1 << "\n"
+            << 2;
+    }
+    void writesAroundLoneBreaks() {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, written);
+        QFETCH(int, blocks);
+        Box box(text);
+        box.setSelStart(start);
+        box.setSelLength(length);
+        box.setSelText(written);
+        const QString result = QString(text).replace(start, length, written);
+        QCOMPARE(box.text(), result);
+        QCOMPARE(box.document()->blockCount(), blocks);
+        QCOMPARE(box.document()->toRawText(), exact_text::render(result, exact_text::kBlockBreak));
+        box.undoEdit();
+        QCOMPARE(box.document()->toRawText(), exact_text::render(text, exact_text::kBlockBreak));
+    }
+
+    // Other programs get LF line breaks; a box gets the exact text back.
+    void exactTextBesidePlainText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("every break") << QStringLiteral("a\nb\rc\r\nd\u2028");
+        QTest::newRow("lone surrogate") << QString(QStringLiteral("x")) + QChar(0xDC00) + u'\r';
+        QTest::newRow("empty") << QString();
+    }
+    void exactTextBesidePlainText() {
+        QFETCH(QString, text);
+        const std::unique_ptr<QMimeData> data(box_clipboard::mimeData(text));
+        QCOMPARE(data->text(), exact_text::toClipboard(text));
+        QVERIFY(box_clipboard::hasText(data.get()));
+        QCOMPARE(box_clipboard::text(data.get()), text);
+        // Another program's text: every line break becomes CR LF.
+        QMimeData other;
+        other.setText(text);
+        QCOMPARE(box_clipboard::text(&other), exact_text::normalizeLineBreaks(text));
+        QVERIFY(!box_clipboard::hasText(nullptr));
+        QCOMPARE(box_clipboard::text(nullptr), QString());
+        // A box cuts to the clipboard and pastes its exact text back.
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText(QStringLiteral("probe"));
+        if (clipboard->text() != QStringLiteral("probe"))
+            QSKIP("no clipboard on this platform");
+        if (text.isEmpty())
+            return;
+        Box box(text + u'.');
+        box.setSelLength(int(text.size()));
+        box.cut();
+        QCOMPARE(box.text(), QStringLiteral("."));
+        box.paste();
+        box.paste();
+        QCOMPARE(box.text(), text + text + u'.');
+    }
+
+    // A paste of the box's own that the memory left cannot hold is refused.
+    void pasteRefusedWhenMemoryIsShort() {
+        Box box(QStringLiteral("abc"));
+        QSignalSpy refused(&box, &TextBox::outOfMemory);
+        const std::unique_ptr<QMimeData> data(box_clipboard::mimeData(QStringLiteral("xyz")));
+        memory::setAvailableForTesting(3 * memory::kBytesPerUnit);
+        box.insertFromMimeData(data.get());
+        QCOMPARE(box.text(), QStringLiteral("xyzabc"));
+        memory::setAvailableForTesting(3 * memory::kBytesPerUnit - 1);
+        box.insertFromMimeData(data.get());
+        QCOMPARE(box.text(), QStringLiteral("xyzabc"));
+        QCOMPARE(refused.count(), 1);
+    }
+
     void clipboardLineBreaks() {
         QClipboard* clipboard = QApplication::clipboard();
         clipboard->setText(QStringLiteral("probe"));
@@ -176,9 +365,7 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), result);
         if (!selected.isEmpty())
             QCOMPARE(box.selText(), selected);
-        box.undoEdit();
-        if (move)
-            box.undoEdit();
+        box.undoEdit(); // a move too is one step
         QCOMPARE(box.text(), QStringLiteral("ab\ncdef\r\ngh"));
     }
 

@@ -1,6 +1,9 @@
 #include "scripted_host.h"
 
+#include "host/exact_text.h"
 #include "host/file_dialog.h"
+
+#include <new>
 
 int ScriptedHost::msgBox(const QString& prompt, int style, const QString& title) {
     messages.append({prompt, style, title});
@@ -53,4 +56,17 @@ QString ScriptedHost::findProgram(const QString& name) {
 bool ScriptedHost::openUrl(const QUrl& url) {
     urls.append(url);
     return urlHandler;
+}
+
+QString ScriptedHost::clipboardText() {
+    if (clipboardOutOfMemory)
+        throw std::bad_alloc();
+    if (boxCopy && exact_text::toClipboard(*boxCopy) == clipboard)
+        return *boxCopy;
+    return exact_text::normalizeLineBreaks(clipboard);
+}
+
+void ScriptedHost::setClipboardText(const QString& text) {
+    clipboard = exact_text::toClipboard(text);
+    boxCopy = text;
 }

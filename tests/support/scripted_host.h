@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 #include <deque>
+#include <optional>
 
 // A host for tests: records every message box and file dialog, and answers
 // from scripts set up by the test. An unscripted message box answers its
@@ -20,8 +21,10 @@ class ScriptedHost : public Host {
     int msgBox(const QString& prompt, int style, const QString& title) override;
     QString showFileDialog(const FileDialogRequest& request) override;
     bool shell(const QString& commandLine, int windowStyle) override;
-    QString clipboardText() override { return clipboard; }
-    void setClipboardText(const QString& text) override { clipboard = text; }
+    // `clipboard` is what other programs see; a box's own copy comes back exactly
+    // while it is still there.
+    QString clipboardText() override;
+    void setClipboardText(const QString& text) override;
     void clearClipboard() override { clipboard.clear(); }
     QString programDirectory() override { return directory; }
     // Records the start; fails with `startError` when that is set.
@@ -42,6 +45,8 @@ class ScriptedHost : public Host {
     QList<FileDialogRequest> dialogs;
     QStringList started;
     QString clipboard;
+    std::optional<QString> boxCopy;    // the exact text beside `clipboard`
+    bool clipboardOutOfMemory = false; // clipboardText() throws std::bad_alloc
     QString directory = QStringLiteral("/opt/quillet");
 
     struct Start {

@@ -1,5 +1,7 @@
+#include "dialogs/form3.h"
 #include "dialogs/search_state.h"
 #include "form_fixtures.h"
+#include "host/memory.h"
 #include "host/text_box.h"
 
 #include <QAction>
@@ -10,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -62,7 +65,10 @@ class TstEditCommands : public QObject, FormFixture {
         start();
         form->MuToolBox_Click();
     }
-    void cleanup() { stop(); }
+    void cleanup() {
+        memory::setAvailableForTesting(std::nullopt);
+        stop();
+    }
 
     void selectionRuleAtEveryRelease_data() {
         QTest::addColumn<bool>("selected"); // the data tag is the gesture
@@ -294,6 +300,8 @@ class TstEditCommands : public QObject, FormFixture {
         if (!text.isEmpty()) {
             QCOMPARE(selection(), QStringLiteral("sel 0+0"));
             QCOMPARE(QApplication::focusWidget(), form->Text1);
+            form->MuUnDo_Click(); // one step
+            QCOMPARE(form->Text1->text(), text);
         }
     }
 
@@ -322,6 +330,92 @@ class TstEditCommands : public QObject, FormFixture {
         QVERIFY(QApplication::focusWidget() != form->Text1);
         QCOMPARE(form->Text3->text(), pattern);
         QCOMPARE(shown(), QStringList());
+        form->MuUnDo_Click(); // one step
+        QCOMPARE(form->Text1->text(), c[0]);
+    }
+
+    // Every command that builds a new text refuses before it starts when the
+    // memory left cannot hold it: a message, and nothing changed.
+    void commandsRefuseWhenMemoryIsShort_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<qint64>("available");
+        QTest::addColumn<bool>("refused");
+        const char* commands[] = {"upper", "lower",  "reverse", "words",      "separators",
+                                  "paste", "report", "replace", "replace all"};
+        for (const char* c : commands)
+            QTest::addRow("%s, no memory left", c) << c << qint64(0) << true;
+        for (const char* c : commands)
+            QTest::addRow("%s, 16 kB left", c) << c << qint64(16'000) << false;
+        // 16 bytes a unit: three units need 48.
+        QTest::newRow("upper, 40 bytes left") << "upper" << qint64(40) << true;
+        // 'a' by 1,000 'b' in 1 M units: a result of 10^9 units.
+        QTest::newRow("replace all, 1 GB left") << "replace all big" << (qint64(1) << 30) << true;
+    }
+    void commandsRefuseWhenMemoryIsShort() {
+        QFETCH(QString, command);
+        QFETCH(qint64, available);
+        QFETCH(bool, refused);
+        const bool big = command.endsWith(QLatin1String(" big"));
+        const QString text = big ? QString(1'000'000, u'a') : u"Abc abc"_s;
+        setInput(text, 0, 3);
+        form->Text3->setText(u"1"_s);
+        form->Text4->setText(u" "_s);
+        host->clipboard = u"xyz"_s;
+        if (command.startsWith(QLatin1String("replace"))) {
+            form->MuFind_Click();
+            form->form3()->Text1->setText(big ? u"a"_s : u"abc"_s);
+            form->form3()->Text2->setText(big ? QString(1000, u'b') : u"x"_s);
+        }
+        const QString report = form->Text2->text();
+        memory::setAvailableForTesting(available);
+        const std::map<QString, std::function<void()>> run = {
+            {u"upper"_s, [&] { form->Command1_Click(); }},
+            {u"lower"_s, [&] { form->Command2_Click(); }},
+            {u"reverse"_s, [&] { form->Command3_Click(); }},
+            {u"words"_s, [&] { form->Command4_Click(); }},
+            {u"separators"_s, [&] { form->Command5_Click(); }},
+            {u"paste"_s, [&] { form->MuPaste_Click(); }},
+            {u"report"_s, [&] { form->Command6_Click(); }},
+            {u"replace"_s, [&] { form->form3()->Command3_Click(); }},
+            {u"replace all"_s, [&] { form->form3()->Command4_Click(); }},
+            {u"replace all big"_s, [&] { form->form3()->Command4_Click(); }},
+        };
+        run.at(command)();
+        QCOMPARE(shown(),
+                 refused ? QStringList{u"48 Quillet: "_s + memory::kNoRoom} : QStringList());
+        if (command == QLatin1String("report")) {
+            QCOMPARE(form->Text2->text() == report, refused);
+        } else {
+            QCOMPARE(form->Text1->text() == text, refused);
+            QCOMPARE(form->Text1->canUndo(), !refused);
+        }
+    }
+
+    // A failed allocation inside a command is reported; it never leaves the slot.
+    void outOfMemoryIsReported() {
+        setInput(kText, 0, 5);
+        host->clipboardOutOfMemory = true;
+        form->MuPaste_Click();
+        QCOMPARE(shown(), QStringList{u"48 Quillet: "_s + memory::kNoRoom});
+        QCOMPARE(form->Text1->text(), kText);
+        emit form->Text1->outOfMemory(); // a paste of the box's own, refused
+        QCOMPARE(shown().size(), 2);
+    }
+
+    // Cut and paste within the program keep every line break as it was; text
+    // from other programs gets CR LF.
+    void cutAndPasteKeepTheExactText() {
+        const QString text = u"a\nb\rc\r\nd"_s;
+        setInput(text, 0, int(text.size()));
+        form->MuCut_Click();
+        QCOMPARE(host->clipboard, u"a\nb\rc\nd"_s); // what other programs get
+        QCOMPARE(form->Text1->text(), QString());
+        form->MuPaste_Click();
+        form->MuPaste_Click();
+        QCOMPARE(form->Text1->text(), text + text);
+        host->clipboard = u"1\n2\r3"_s; // another program's
+        form->MuPaste_Click();
+        QCOMPARE(form->Text1->text(), text + text + u"1\r\n2\r\n3"_s);
     }
 
     // The snapshot is kept up by replaying the box's edits: whatever reaches
@@ -357,6 +451,8 @@ class TstEditCommands : public QObject, FormFixture {
                     s.SearchText = u"assigned"_s;
             },
             [&] { box->undoEdit(); },
+            [&] { box->redoEdit(); },
+            [&] { box->setTextAsStep(box->text().left(rng.bounded(size + 1)) + u"r\n"_s); },
             [&] { box->setSelStart(rng.bounded(size + 1)); },
         };
         for (int step = 0; step < 300; ++step) {

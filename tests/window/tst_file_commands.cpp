@@ -393,6 +393,7 @@ class TstFileCommands : public QObject, FormFixture {
         QCOMPARE(host->messages[0].prompt,
                  QStringLiteral("文件 ") + p + QStringLiteral(" 的文字已经改变\r\n想保存文件吗?"));
         QCOMPARE(document(), kUntitledTitle + u"||unchanged"_s);
+        QVERIFY(!form->Text1->canUndo()); // New starts a fresh history
         typeInto(QStringLiteral("中"));
         host->chosenFiles = {path(QStringLiteral("b.txt"))};
         form->MuSave_Click(); // untitled: Save As
@@ -400,6 +401,11 @@ class TstFileCommands : public QObject, FormFixture {
         form->MuNew_Click();
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(host->dialogs.size(), 2);
+        typeInto(QStringLiteral("z"));
+        host->answers = {msgbox::No};
+        open(p);
+        QCOMPARE(form->Text1->text(), QStringLiteral("x"));
+        QVERIFY(!form->Text1->canUndo()); // so does Open
     }
 };
 
