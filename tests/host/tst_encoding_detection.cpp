@@ -69,6 +69,22 @@ class TstEncodingDetection : public QObject {
         // Short Latin words with accents are UTF-8, not two GBK characters.
         for (const char* word : {"nǐ hǎo", "mā má mǎ mà", "café", "Müller", "25°C"})
             row(word, word, utf8, QString::fromUtf8(word));
+        // Short UTF-8 outside Chinese prose: a sign GBK has no use for, a lone
+        // accented letter, a name, a word of Cyrillic, a line of traditional hanzi.
+        for (const char* text :
+             {"é", "Copyright © 2023 F", "® 2024", "é Gondim", "Руслан", "Ελληνικά",
+              "Санкт-Петербург", "誰謂河廣", "Jürgen Müller", "Ærøskøbing", "naïve café"})
+            row(text, text, utf8, QString::fromUtf8(text));
+        // Short GBK whose bytes also read as UTF-8 Latin: a run of hanzi wins.
+        row("gbk git目录", "git\xC4\xBF\xC2\xBC", gbk, QStringLiteral("git目录"));
+        row("gbk 目录1",
+            "\xC4\xBF\xC2\xBC"
+            "1",
+            gbk, QStringLiteral("目录1"));
+        row("gbk URL模式", "URL\xC4\xA3\xCA\xBD", gbk, QStringLiteral("URL模式"));
+        row("gbk m目录", "m\xC4\xBF\xC2\xBC", gbk, QStringLiteral("m目录"));
+        row("gbk 茅台", "\xC3\xA9\xCC\xA8", gbk, QStringLiteral("茅台"));
+        row("gbk 没有", "\xC3\xBB\xD3\xD0", gbk, QStringLiteral("没有"));
         row("utf-8 mark", "\xEF\xBB\xBFok", Encoding::Utf8Bom, QStringLiteral("ok"));
         row("four-byte code", "\xD6\xD0\x81\x30\x81\x30", gb, QStringLiteral("中\u0080"));
         row("both forms: gbk", "\x80\x94\x39\xFC\x36", gbk, QStringLiteral("€\U0001F600"));
@@ -139,36 +155,49 @@ class TstEncodingDetection : public QObject {
         QCOMPARE(wrong, 0);
     }
 
-    // Real Chinese text cut at random places, in GBK and in UTF-8.
+    // Real Chinese text cut at random places, in GBK and in UTF-8: how many
+    // pieces of 1-4, 5-16 and 17 or more characters open in their own encoding.
     void realTextPieces() {
         const QString text = corpus();
         QVERIFY2(!text.isEmpty(), "fortunes-zh is not installed (scripts/setup.sh installs it)");
         QRandomGenerator random(20240315);
         constexpr int kPieces = 10000;
-        int right[2] = {0, 0};
+        const auto bucketOf = [](qsizetype length) {
+            return length <= 4 ? 0 : length <= 16 ? 1 : 2;
+        };
+        int pieces[3] = {}, right[2][3] = {};
         int shown = 0;
         for (int i = 0; i < kPieces; ++i) {
-            const int length = 3 + int(std::exp(random.generateDouble() * std::log(200.0)));
-            const int start = int(random.bounded(qint64(text.size() - length)));
+            const int length = int(std::exp(random.generateDouble() * std::log(200.0)));
+            const int start = int(random.bounded(qint64(text.size() - length - 1)));
             QString piece = text.mid(start, length);
             if (piece.back().isHighSurrogate() || piece.front().isLowSurrogate())
                 piece = text.mid(start + 1, length); // keep whole characters
             const bool ascii =
                 std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x80; });
+            const int bucket = bucketOf(piece.size());
+            ++pieces[bucket];
             for (const bool utf8 : {false, true}) {
                 const text_codec::Decoded d = encoding_detection::decode(
                     text_codec::encode(piece, utf8 ? Encoding::Utf8 : Encoding::Gbk));
                 const bool own = utf8 ? d.encoding == Encoding::Utf8 : isGbFamily(d.encoding);
                 const bool ok = d.text == piece && (own || ascii);
-                right[utf8] += ok;
-                if (!ok && ++shown <= 5)
-                    qWarning() << (utf8 ? "UTF-8" : "GBK") << "piece opened as" << d.text;
+                right[utf8][bucket] += ok;
+                if (!ok && ++shown <= 10)
+                    qWarning() << (utf8 ? "UTF-8" : "GBK") << "piece" << piece << "opened as"
+                               << d.text;
             }
         }
-        qInfo("pieces opened in their own encoding: GBK %.2f %%, UTF-8 %.2f %%",
-              100.0 * right[0] / kPieces, 100.0 * right[1] / kPieces);
-        QVERIFY(right[0] >= kPieces * 999 / 1000);
-        QVERIFY(right[1] >= kPieces * 999 / 1000);
+        for (int b = 0; b < 3; ++b)
+            qInfo("%s characters, %d pieces: GBK %.2f %%, UTF-8 %.2f %%",
+                  b == 0   ? "1-4"
+                  : b == 1 ? "5-16"
+                           : "17+",
+                  pieces[b], 100.0 * right[0][b] / pieces[b], 100.0 * right[1][b] / pieces[b]);
+        QCOMPARE(right[0][1], pieces[1]);
+        QCOMPARE(right[0][2], pieces[2]);
+        QVERIFY(right[0][0] * 10000LL >= pieces[0] * 9999LL);
+        QCOMPARE(right[1][2], pieces[2]);
     }
 };
 
