@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace encoding_detection {
@@ -26,6 +27,9 @@ constexpr long long kRarelyChanceWeight = 5;
 // A text with this many invalid bytes, four for every valid sequence, is not
 // UTF-8: the scan of a large GBK file stops there.
 constexpr qsizetype kHopelessInvalid = 4096;
+// An ASCII letter, digit, space or line break read from UTF-16: the NUL byte
+// beside it sits where that byte order puts it.
+constexpr long long kAsciiWeight = 5;
 
 enum class Kind {
     Ascii,
@@ -185,6 +189,21 @@ int contextBonus(Kind kind, Kind before, Kind after) {
     return 0;
 }
 
+// Letters, digits, spaces and line breaks count in full; other ASCII signs,
+// which box drawings and the like read as in the wrong byte order, little.
+long long asciiText(QStringView text) {
+    long long total = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || (u >= u'0' && u <= u'9') ||
+            (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z'))
+            total += kAsciiWeight;
+        else if (u > 0x20 && u < 0x7F)
+            total += 1;
+    }
+    return total;
+}
+
 } // namespace
 
 Utf8Scan scanUtf8(QByteArrayView bytes) {
@@ -273,6 +292,35 @@ Decoded decode(const QByteArray& bytes) {
         return text_codec::decodeAs(
             QByteArrayView(bytes).sliced(text_codec::byteOrderMark(marked).size()), marked);
 
+    Decoded d = decodeUnmarked(bytes);
+    if (!bytes.contains('\0'))
+        return d;
+    // GBK and UTF-8 text has no NUL bytes; UTF-16 without a mark has one in
+    // every ASCII character (0D 00 0A 00 for a line break, little-endian). Of
+    // the two byte orders, the whole reading without NUL characters that is
+    // the more plausible, and at least as plausible as the NULs read as
+    // controls, wins; otherwise the file is no text we know and is flagged.
+    if (bytes.size() % 2 == 0) {
+        std::optional<Decoded> best;
+        long long bestScore = plausibility(d.text);
+        for (const Encoding e : {Encoding::Utf16LeNoMark, Encoding::Utf16BeNoMark}) {
+            Decoded utf16 = text_codec::decodeAs(bytes, e);
+            if (utf16.invalidBytes || utf16.text.contains(QChar(u'\0')))
+                continue;
+            const long long score = plausibility(utf16.text) + asciiText(utf16.text);
+            if (score >= bestScore + (best ? 1 : 0)) {
+                bestScore = score;
+                best = std::move(utf16);
+            }
+        }
+        if (best)
+            return *std::move(best);
+    }
+    d.nulBytes = true;
+    return d;
+}
+
+Decoded decodeUnmarked(const QByteArray& bytes) {
     const Utf8Scan scan = scanUtf8(bytes);
     auto asUtf8 = [&] {
         Decoded d;
@@ -303,6 +351,7 @@ Decoded decode(const QByteArray& bytes) {
     Decoded d;
     d.text = std::move(gb.text);
     d.invalidBytes = gb.invalid;
+    d.bothForms = gb.bothForms;
     // A file that used a form only GB18030 has keeps to GB18030; one that used
     // code page 936's single bytes keeps to those.
     d.encoding = gb.gb18030Forms && !gb.gbkForms ? Encoding::Gb18030 : Encoding::Gbk;

@@ -10,6 +10,7 @@
 #include "window/placeholders.h"
 #include "window/text_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -72,8 +73,16 @@ void Form1::setInputChanged(bool changed) {
     setWindowTitle(document_title::caption(InputFileName, changed));
 }
 
-bool Form1::writeBox(const QString& path, const QString& text) {
+bool Form1::writeBox(const QString& path, const QString& text, bool inputDocument) {
     const QString fileText = text_file::fileFromText(text);
+    if (inputDocument && m_documentBothForms &&
+        std::any_of(fileText.begin(), fileText.end(), text_codec::hasTwoForms))
+        m_host.msgBox(
+            QStringLiteral("文件 ") + path +
+                QStringLiteral(" 同时用了单字节形式(80、FF)和多字节形式(如 A2 E3),") +
+                QStringLiteral("\r\n") +
+                QStringLiteral("保存后欧元符号 € 等字符都将写成单字节形式,这些字节会改变。"),
+            msgbox::Exclamation, kProgramName);
     if (const qsizetype lost = text_codec::countUnencodable(fileText))
         m_host.msgBox(QStringLiteral("文件 ") + path + QStringLiteral(" 的编码无法保存其中 ") +
                           QString::number(lost) + QStringLiteral(" 个字符(不成对的代理项),") +
@@ -146,12 +155,19 @@ bool Form1::openInputFile(const QString& path) {
     setInputChanged(false);
     Text1->setFontItalic(false);
     m_documentEncoding = decoded.encoding;
+    m_documentBothForms = decoded.bothForms;
 
     if (decoded.invalidBytes)
         m_host.msgBox(QStringLiteral("文件 ") + path +
                           QStringLiteral(" 中有无法识别的字节,已显示为 \uFFFD。") +
                           QStringLiteral("\r\n") +
                           QStringLiteral("如果保存这个文件,这些字节将无法保留。"),
+                      msgbox::Exclamation, kProgramName);
+    if (decoded.nulBytes)
+        m_host.msgBox(QStringLiteral("文件 ") + path +
+                          QStringLiteral(" 含有空字节(NUL),不是可以识别的文本编码。") +
+                          QStringLiteral("\r\n") +
+                          QStringLiteral("如果保存这个文件,它的内容可能改变。"),
                       msgbox::Exclamation, kProgramName);
     return true;
 }
@@ -161,7 +177,7 @@ void Form1::MuSave_Click() {
         MuSaveAs_Click();
         return;
     }
-    if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput)))
+    if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput), true))
         return;
     setInputChanged(false);
 }
@@ -178,7 +194,7 @@ void Form1::MuSaveAs_Click() {
     const QString path = askSavePath();
     if (!isChosen(path))
         return;
-    if (!writeBox(path, documentText(Text1, placeholders::kInput)))
+    if (!writeBox(path, documentText(Text1, placeholders::kInput), true))
         return;
     InputFileName = path;
     setInputChanged(false);
@@ -201,6 +217,7 @@ void Form1::MuNew_Click() {
     InputFileName.clear();
     setInputChanged(false);
     m_documentEncoding = text_codec::Encoding::Gbk;
+    m_documentBothForms = false;
 }
 
 void Form1::MuExit_Click() {

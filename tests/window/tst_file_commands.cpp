@@ -109,6 +109,62 @@ class TstFileCommands : public QObject, FormFixture {
             "\xE4\xB8\xAD\xE6\x96\x87\r\n");
         const QByteArray utf16("\xFF\xFE\x2D\x4E\r\0\n\0a\0\r\0\n\0", 14);
         row("utf-16 le keeps its mark", utf16, "中\r\na", utf16);
+        // Without a mark: found by its NUL bytes, saved in its order, still without one.
+        const QByteArray poemLe("\x8A\x5E\x4D\x52\x0E\x66\x08\x67\x49\x51\r\0\n\0", 14);
+        row("utf-16 le without a mark", poemLe, "床前明月光", poemLe);
+        const QByteArray poemBe("\x5E\x8A\x52\x4D\x66\x0E\x67\x08\x51\x49\0\r\0\n", 14);
+        row("utf-16 be without a mark", poemBe, "床前明月光", poemBe);
+    }
+
+    // What a save would change is said first: at the open for bytes no
+    // encoding reads (NULs outside UTF-16), at the save for a GBK character the
+    // file held in both its forms (the save writes one form for both).
+    void lossySavesWarn_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("atOpen");
+        QTest::addColumn<QString>("atSave");
+        QTest::addColumn<QByteArray>("saved");
+        auto row = [](const char* name, const QByteArray& file, const char* atOpen,
+                      const char* atSave, const QByteArray& saved) {
+            QTest::newRow(name) << file << QString::fromUtf8(atOpen) << QString::fromUtf8(atSave)
+                                << saved;
+        };
+        row("euro as 80 and A2 E3", "\x80\xA2\xE3\r\n", "", "单字节形式", "\x80\x80\r\n");
+        row("FF and 83 39 FE 30", "\xFF\x83\x39\xFE\x30", "", "单字节形式", "\xFF\xFF\r\n");
+        row("euro as A2 E3, FF as one byte", "\xA2\xE3\xFF", "", "单字节形式", "\x80\xFF\r\n");
+        row("NUL bytes, odd length", QByteArray("a\0b\rc", 5), "空字节", "",
+            QByteArray("a\0b\r\nc\r\n", 8));
+        row("invalid bytes", "ab\xFF\xFE\xFF", "无法识别的字节", "",
+            "ab\xFF\x84\x31\xA4\x37\xFF\r\n");
+    }
+
+    void lossySavesWarn() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, atOpen);
+        QFETCH(QString, atSave);
+        QFETCH(QByteArray, saved);
+        const QString p = path(QStringLiteral("in.txt"));
+        writeBytes(p, file);
+        open(p);
+        QCOMPARE(host->messages.size(), int(!atOpen.isEmpty()));
+        if (!atOpen.isEmpty())
+            QVERIFY2(shown()[0].startsWith(u"48 Quillet: 文件 "_s + p) &&
+                         shown()[0].contains(atOpen),
+                     qPrintable(shown()[0]));
+        host->messages.clear();
+        form->MuSave_Click();
+        QCOMPARE(host->messages.size(), int(!atSave.isEmpty()));
+        if (!atSave.isEmpty())
+            QVERIFY2(shown()[0].startsWith(u"48 Quillet: 文件 "_s + p) &&
+                         shown()[0].contains(atSave),
+                     qPrintable(shown()[0]));
+        QCOMPARE(readBytes(p), saved);
+        // The output box is no document of the file's: it saves without the warning.
+        host->messages.clear();
+        showReport(form->Text1->text());
+        host->chosenFiles.push_back(path(QStringLiteral("out.txt")));
+        form->MuSave2_Click();
+        QVERIFY(host->messages.isEmpty());
     }
 
     void openAndSaveKeepBytes() {
