@@ -24,7 +24,7 @@ namespace {
 constexpr qint64 kMemoryPerByte = 16;
 
 Error systemError(int number) {
-    return {number, QString::fromLocal8Bit(std::strerror(number))};
+    return {number, describeError(number)};
 }
 
 Error notRegular() {
@@ -133,6 +133,52 @@ bool directoryWritable(const QByteArray& file) {
 
 } // namespace
 
+QString describeError(int number) {
+    // Whatever the system's locale: the program speaks Chinese.
+    switch (number) {
+    case ENOENT:
+        return QStringLiteral("没有那个文件或目录");
+    case EACCES:
+        return QStringLiteral("权限不够");
+    case EPERM:
+        return QStringLiteral("不允许的操作");
+    case EROFS:
+        return QStringLiteral("只读文件系统");
+    case ENOSPC:
+        return QStringLiteral("磁盘空间不足");
+    case EDQUOT:
+        return QStringLiteral("超出磁盘配额");
+    case EFBIG:
+        return QStringLiteral("文件太大");
+    case EISDIR:
+        return QStringLiteral("这是一个目录,不是文件");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一部分不是目录");
+    case ENAMETOOLONG:
+        return QStringLiteral("文件名太长");
+    case ELOOP:
+        return QStringLiteral("符号链接的层数过多(可能形成了循环)");
+    case EEXIST:
+        return QStringLiteral("文件已存在");
+    case EBUSY:
+        return QStringLiteral("设备或资源忙");
+    case ETXTBSY:
+        return QStringLiteral("文件正被执行,不能写入");
+    case EIO:
+        return QStringLiteral("输入/输出错误");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
+    case EMFILE:
+        return QStringLiteral("打开的文件太多");
+    case EXDEV:
+        return QStringLiteral("不能跨文件系统移动或链接");
+    case EINVAL:
+        return QStringLiteral("无效的参数");
+    default:
+        return QString::fromLocal8Bit(std::strerror(number));
+    }
+}
+
 qint64 readLimit() {
     return std::min<qint64>(INT_MAX, availableMemory() / kMemoryPerByte);
 }
@@ -205,7 +251,7 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
     // flush would still be committed over the old file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const int number = errno;
-        return number ? systemError(number) : Error{EIO, file.errorString()};
+        return systemError(number ? number : EIO);
     }
     if (exists) {
         struct stat made {};
@@ -220,9 +266,8 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         const int number = errno;
-        const QString qtText = file.errorString();
         file.cancelWriting();
-        return number ? systemError(number) : Error{EIO, qtText};
+        return systemError(number ? number : EIO);
     }
     return std::nullopt;
 }

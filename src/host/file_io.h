@@ -9,8 +9,12 @@ namespace file_io {
 
 struct Error {
     int number = 0;      // errno
-    QString description; // the system's text for it, or a sentence of ours
+    QString description; // our Chinese text for it, or the system's for a rare one
 };
+
+// The error's description in Chinese for the numbers file commands meet; the
+// system's own text (in its locale) for the rest.
+QString describeError(int number);
 
 // The largest file the program reads: one that decodes to at most 2^31 - 1
 // code units and, with the copies an open makes, fits in the available memory.

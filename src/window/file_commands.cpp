@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -93,7 +92,7 @@ bool Form1::writeBox(const QString& path, const QString& text, bool inputDocumen
         // The whole content is encoded before the file is touched.
         bytes = text_codec::encode(fileText, m_documentEncoding);
     } catch (const std::bad_alloc&) {
-        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        reportFileError(ENOMEM, file_io::describeError(ENOMEM));
         return false;
     }
     if (const auto error = file_io::save(path, bytes)) {
@@ -136,7 +135,7 @@ bool Form1::openInputFile(const QString& path) {
         text = text_file::textFromFile(decoded.text);
         decoded.text = QString();
     } catch (const std::bad_alloc&) {
-        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        reportFileError(ENOMEM, file_io::describeError(ENOMEM));
         return false;
     }
 
@@ -148,7 +147,7 @@ bool Form1::openInputFile(const QString& path) {
         text = QString();
         Text1->setText(before);
         setInputChanged(wasChanged);
-        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        reportFileError(ENOMEM, file_io::describeError(ENOMEM));
         return false;
     }
     InputFileName = path;

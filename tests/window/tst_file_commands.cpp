@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -319,6 +320,49 @@ class TstFileCommands : public QObject, FormFixture {
         expectError(number);
         QCOMPARE(form->Text1->text(), QStringLiteral("keep"));
         QCOMPARE(document(), u'*' + kUntitledTitle + u"||changed"_s);
+    }
+
+    // Errors speak Chinese whatever the locale; a rare one keeps the system's text.
+    void errorDescriptions_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("description");
+        const std::pair<int, const char*> rows[] = {
+            {ENOENT, "没有那个文件或目录"},
+            {EACCES, "权限不够"},
+            {EPERM, "不允许的操作"},
+            {EROFS, "只读文件系统"},
+            {ENOSPC, "磁盘空间不足"},
+            {EDQUOT, "超出磁盘配额"},
+            {EFBIG, "文件太大"},
+            {EISDIR, "这是一个目录,不是文件"},
+            {ENOTDIR, "路径中有一部分不是目录"},
+            {ENAMETOOLONG, "文件名太长"},
+            {ELOOP, "符号链接的层数过多(可能形成了循环)"},
+            {EEXIST, "文件已存在"},
+            {EBUSY, "设备或资源忙"},
+            {ETXTBSY, "文件正被执行,不能写入"},
+            {EIO, "输入/输出错误"},
+            {ENOMEM, "内存不足"},
+            {EMFILE, "打开的文件太多"},
+            {EXDEV, "不能跨文件系统移动或链接"},
+            {EINVAL, "无效的参数"},
+            {ECONNREFUSED, ""}, // the system's text
+        };
+        for (const auto& [number, text] : rows)
+            QTest::newRow(qPrintable(QString::number(number)))
+                << number
+                << (*text ? QString::fromUtf8(text) : QString::fromLocal8Bit(strerror(number)));
+    }
+    void errorDescriptions() {
+        QFETCH(int, number);
+        QFETCH(QString, description);
+        QCOMPARE(file_io::describeError(number), description);
+    }
+
+    // A missing file's message in full, as the user reads it.
+    void missingFileMessage() {
+        form->openInputFile(path(QStringLiteral("missing.txt")));
+        QCOMPARE(shown(), QStringList{QStringLiteral("16 Quillet: 错误:2\r\n没有那个文件或目录")});
     }
 
     // Open's create prompt answered 是: the dialog creates the empty file, then opens it.
