@@ -34,6 +34,15 @@ QString defaultSuffixFor(const QString& pattern) {
     return suffix;
 }
 
+QString createPrompt(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral(
+                   "%1\r\n该文件是一个符号链接,它指向的文件不存在:\r\n%2\r\n要创建它指向的文件吗?")
+            .arg(path, info.symLinkTarget());
+    return QStringLiteral("%1\r\n该文件不存在。\r\n要创建该文件吗?").arg(path);
+}
+
 QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
     QFileDialog dialog(parent, request.dialogTitle);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -70,8 +79,7 @@ QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
     const QString path = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 
     if (request.openMode && (request.dialogFlags & ofn::CreatePrompt) && !QFileInfo::exists(path)) {
-        QMessageBox ask(QMessageBox::Question, dialog.windowTitle(),
-                        QStringLiteral("%1\r\n该文件不存在。\r\n要创建该文件吗?").arg(path),
+        QMessageBox ask(QMessageBox::Question, dialog.windowTitle(), createPrompt(path),
                         QMessageBox::NoButton, parent);
         QPushButton* yes = ask.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
         QPushButton* no = ask.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);

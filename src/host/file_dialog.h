@@ -19,6 +19,10 @@ inline QString noFileChosen() {
     return QString(QChar(u'\0'));
 }
 
+// The question before a missing file is created: a symbolic link to a missing
+// file says so and offers to create the file it names.
+QString createPrompt(const QString& path);
+
 // Shows Qt's file dialog for the request; never changes the current directory.
 // With the create prompt, an open of a missing file asks, and 是 creates it empty.
 QString runFileDialog(const FileDialogRequest& request, QWidget* parent);

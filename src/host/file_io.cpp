@@ -1,5 +1,7 @@
 #include "host/file_io.h"
 
+#include "host/file_name.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -123,6 +125,12 @@ std::optional<Error> writeInPlace(const QByteArray& name, const QByteArray& byte
     return std::nullopt;
 }
 
+// Qt cannot name a file whose name is not UTF-8: such a file is written in
+// place, through its own bytes.
+bool qtCanName(const QByteArray& name) {
+    return QFile::encodeName(QFile::decodeName(name)) == name;
+}
+
 bool directoryWritable(const QByteArray& file) {
     const qsizetype slash = file.lastIndexOf('/');
     const QByteArray directory = slash < 0    ? QByteArray(".")
@@ -184,7 +192,7 @@ qint64 readLimit() {
 }
 
 std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limit) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = file_name::toBytes(path);
     // Without O_NONBLOCK, opening a pipe waits for a writer for ever.
     const Descriptor file{::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
     if (file.fd < 0)
@@ -224,7 +232,7 @@ std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limi
 
 std::optional<Error> save(const QString& path, const QByteArray& bytes) {
     ignoreFileSizeSignal();
-    QByteArray name = QFile::encodeName(path);
+    QByteArray name = file_name::toBytes(path);
     struct stat info {};
     const bool exists = ::stat(name.constData(), &info) == 0;
     if (exists) {
@@ -241,8 +249,13 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
         }
         // In place, too, when the directory cannot take a temporary file: unlike
         // a plain direct write, the space is reserved before the old bytes go.
-        if (info.st_nlink > 1 || info.st_uid != ::geteuid() || !directoryWritable(name))
+        if (info.st_nlink > 1 || info.st_uid != ::geteuid() || !directoryWritable(name) ||
+            !qtCanName(name))
             return writeInPlace(name, bytes, info.st_size);
+    } else if (!qtCanName(name)) {
+        if (auto error = createEmpty(path))
+            return error;
+        return writeInPlace(name, bytes, 0);
     }
 
     QSaveFile file(QFile::decodeName(name));
@@ -273,9 +286,19 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
 }
 
 std::optional<Error> createEmpty(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    const Descriptor file{
+    const QByteArray name = file_name::toBytes(path);
+    Descriptor file{
         ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666)};
+    if (file.fd < 0 && errno == EEXIST) {
+        // A symbolic link to a missing file: create the file it names.
+        struct stat link {};
+        struct stat target {};
+        if (::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode) &&
+            ::stat(name.constData(), &target) != 0 && errno == ENOENT)
+            file.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+        else
+            errno = EEXIST;
+    }
     if (file.fd < 0)
         return systemError(errno);
     return std::nullopt;

@@ -30,10 +30,12 @@ std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limi
 // place (after reserving the space) when the file has other hard links,
 // belongs to another user or stands in a directory that cannot take a
 // temporary file. A file without any write permission bit is not replaced.
+// A file whose name is not UTF-8, which Qt cannot name, is written in place too.
 // A file-size limit makes the write fail with EFBIG instead of ending the process.
 std::optional<Error> save(const QString& path, const QByteArray& bytes);
 
-// Creates an empty file; fails if it exists.
+// Creates an empty file; fails if it exists. For a symbolic link to a missing
+// file, creates the file the link names. Paths are those of file_name.
 std::optional<Error> createEmpty(const QString& path);
 
 } // namespace file_io

@@ -3,6 +3,7 @@
 #include "host/encoding_detection.h"
 #include "host/file_dialog.h"
 #include "host/file_io.h"
+#include "host/file_name.h"
 #include "host/text_box.h"
 #include "host/text_codec.h"
 #include "window/document_title.h"
@@ -55,7 +56,8 @@ QString Form1::askSavePath() {
 }
 
 int Form1::askToSaveChanges() {
-    const QString name = InputFileName.isEmpty() ? document_title::kUntitled : InputFileName;
+    const QString name =
+        InputFileName.isEmpty() ? document_title::kUntitled : file_name::display(InputFileName);
     return m_host.msgBox(QStringLiteral("文件 ") + name + QStringLiteral(" 的文字已经改变") +
                              QStringLiteral("\r\n") + QStringLiteral("想保存文件吗?"),
                          msgbox::YesNoCancel + msgbox::Exclamation, kProgramName);
@@ -69,7 +71,7 @@ void Form1::reportFileError(int number, const QString& description) {
 
 void Form1::setInputChanged(bool changed) {
     InputChanged = changed;
-    setWindowTitle(document_title::caption(InputFileName, changed));
+    setWindowTitle(document_title::caption(file_name::display(InputFileName), changed));
 }
 
 bool Form1::writeBox(const QString& path, const QString& text, bool inputDocument) {
@@ -77,15 +79,16 @@ bool Form1::writeBox(const QString& path, const QString& text, bool inputDocumen
     if (inputDocument && m_documentBothForms &&
         std::any_of(fileText.begin(), fileText.end(), text_codec::hasTwoForms))
         m_host.msgBox(
-            QStringLiteral("文件 ") + path +
+            QStringLiteral("文件 ") + file_name::display(path) +
                 QStringLiteral(" 同时用了单字节形式(80、FF)和多字节形式(如 A2 E3),") +
                 QStringLiteral("\r\n") +
                 QStringLiteral("保存后欧元符号 € 等字符都将写成单字节形式,这些字节会改变。"),
             msgbox::Exclamation, kProgramName);
     if (const qsizetype lost = text_codec::countUnencodable(fileText))
-        m_host.msgBox(QStringLiteral("文件 ") + path + QStringLiteral(" 的编码无法保存其中 ") +
-                          QString::number(lost) + QStringLiteral(" 个字符(不成对的代理项),") +
-                          QStringLiteral("\r\n") + QStringLiteral("这些字符将写为 \"?\"。"),
+        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
+                          QStringLiteral(" 的编码无法保存其中 ") + QString::number(lost) +
+                          QStringLiteral(" 个字符(不成对的代理项),") + QStringLiteral("\r\n") +
+                          QStringLiteral("这些字符将写为 \"?\"。"),
                       msgbox::Exclamation, kProgramName);
     QByteArray bytes;
     try {
@@ -157,13 +160,13 @@ bool Form1::openInputFile(const QString& path) {
     m_documentBothForms = decoded.bothForms;
 
     if (decoded.invalidBytes)
-        m_host.msgBox(QStringLiteral("文件 ") + path +
+        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
                           QStringLiteral(" 中有无法识别的字节,已显示为 \uFFFD。") +
                           QStringLiteral("\r\n") +
                           QStringLiteral("如果保存这个文件,这些字节将无法保留。"),
                       msgbox::Exclamation, kProgramName);
     if (decoded.nulBytes)
-        m_host.msgBox(QStringLiteral("文件 ") + path +
+        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
                           QStringLiteral(" 含有空字节(NUL),不是可以识别的文本编码。") +
                           QStringLiteral("\r\n") +
                           QStringLiteral("如果保存这个文件,它的内容可能改变。"),

@@ -1,5 +1,6 @@
 #include "file_fixtures.h"
 #include "form_fixtures.h"
+#include "host/file_dialog.h"
 #include "host/file_io.h"
 
 #include <QDir>
@@ -371,6 +372,30 @@ class TstFileCommands : public QObject, FormFixture {
         QVERIFY(!file_io::createEmpty(p));
         QCOMPARE(readBytes(p), QByteArray());
         QCOMPARE(file_io::createEmpty(p)->number, EEXIST);
+        QCOMPARE(createPrompt(p), p + QStringLiteral("\r\n该文件不存在。\r\n要创建该文件吗?"));
+    }
+
+    // A symbolic link to a missing file: the prompt says so, and 是 creates the
+    // file the link names, never "file exists".
+    void createThroughDanglingLink() {
+        const QString link = path(QStringLiteral("link.txt")),
+                      target = path(QStringLiteral("t.txt"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(createPrompt(link),
+                 link + QStringLiteral("\r\n该文件是一个符号链接,它指向的文件不存在:\r\n") +
+                     target + QStringLiteral("\r\n要创建它指向的文件吗?"));
+        QVERIFY(!file_io::createEmpty(link));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readBytes(target), QByteArray());
+        QVERIFY(form->openInputFile(link));
+        QVERIFY(host->messages.isEmpty());
+        // A link into a missing directory cannot be followed: the reason, in Chinese.
+        const QString deep = path(QStringLiteral("deep.txt"));
+        QVERIFY(QFile::link(path(QStringLiteral("no/such.txt")), deep));
+        const auto error = file_io::createEmpty(deep);
+        QVERIFY(error);
+        QCOMPARE(error->number, ENOENT);
+        QCOMPARE(error->description, QStringLiteral("没有那个文件或目录"));
     }
 
     // Saving keeps the file what it was: its links, owner, group and mode. A save
