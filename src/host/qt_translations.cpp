@@ -29,6 +29,7 @@ class MissingQtTexts : public QTranslator {
             {"QAbstractFileIconProvider", "Drive", "驱动器"},
             {"QAbstractFileIconProvider", "Alias", "别名"},
             {"QAbstractFileIconProvider", "Shortcut", "快捷方式"},
+            {"QAbstractFileIconProvider", "Unknown", "未知"},
             {"QFileSystemModel", "%1 bytes", "%1 字节"},
         };
         if (!context || !source)
