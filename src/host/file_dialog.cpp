@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,6 +35,22 @@ QString defaultSuffixFor(const QString& pattern) {
     return suffix;
 }
 
+namespace {
+
+class ChineseFileTypes : public QFileIconProvider {
+  public:
+    QString type(const QFileInfo& info) const override { return fileTypeName(info); }
+};
+
+} // namespace
+
+QString fileTypeName(const QFileInfo& info) {
+    if (info.isDir())
+        return info.isRoot() ? QStringLiteral("驱动器") : QStringLiteral("文件夹");
+    const QString suffix = info.suffix();
+    return suffix.isEmpty() ? QStringLiteral("文件") : suffix + QStringLiteral(" 文件");
+}
+
 QString createPrompt(const QString& path) {
     const QFileInfo info(path);
     if (info.isSymLink())
@@ -44,8 +61,10 @@ QString createPrompt(const QString& path) {
 }
 
 QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
+    ChineseFileTypes types; // outlives the dialog that uses it
     QFileDialog dialog(parent, request.dialogTitle);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&types);
     dialog.setAcceptMode(request.openMode ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     // Missing files are accepted here and offered for creation below.
     dialog.setFileMode(QFileDialog::AnyFile);
