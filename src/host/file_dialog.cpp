@@ -1,6 +1,7 @@
 #include "host/file_dialog.h"
 
 #include "host/file_io.h"
+#include "host/qt_host.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -98,19 +99,19 @@ QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
     const QString path = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 
     if (request.openMode && (request.dialogFlags & ofn::CreatePrompt) && !QFileInfo::exists(path)) {
-        QMessageBox ask(QMessageBox::Question, dialog.windowTitle(), createPrompt(path),
-                        QMessageBox::NoButton, parent);
-        QPushButton* yes = ask.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = ask.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        ask.setDefaultButton(yes);
-        ask.setEscapeButton(no);
+        QMessageBox ask(parent);
+        const auto answers = setUpMessageBox(
+            ask, createPrompt(path), msgbox::YesNo + msgbox::Question, dialog.windowTitle());
         ask.exec();
-        if (ask.clickedButton() != yes)
+        if (answers.value(ask.clickedButton()) != msgbox::Yes)
             return noFileChosen();
         if (const auto error = file_io::createEmpty(path)) {
-            QMessageBox::critical(parent, kProgramName,
-                                  QStringLiteral("错误:") + QString::number(error->number) +
-                                      QStringLiteral("\r\n") + error->description);
+            QMessageBox failed(parent);
+            setUpMessageBox(failed,
+                            QStringLiteral("错误:") + QString::number(error->number) +
+                                QStringLiteral("\r\n") + error->description,
+                            msgbox::Critical, kProgramName);
+            failed.exec();
             return noFileChosen();
         }
     }
