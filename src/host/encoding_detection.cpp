@@ -30,6 +30,8 @@ constexpr qsizetype kHopelessInvalid = 4096;
 // An ASCII letter, digit, space or line break read from UTF-16: the NUL byte
 // beside it sits where that byte order puts it.
 constexpr long long kAsciiWeight = 5;
+// How much of a file with NUL bytes is read to decide whether it is UTF-16.
+constexpr qsizetype kUtf16Sample = qsizetype(1) << 20;
 
 enum class Kind {
     Ascii,
@@ -301,20 +303,27 @@ Decoded decode(const QByteArray& bytes) {
     // the more plausible, and at least as plausible as the NULs read as
     // controls, wins; otherwise the file is no text we know and is flagged.
     if (bytes.size() % 2 == 0) {
-        std::optional<Decoded> best;
-        long long bestScore = plausibility(d.text);
+        // Judged on the first bytes: plenty of evidence, and a large binary
+        // file costs no more than that.
+        const QByteArrayView sample =
+            QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), kUtf16Sample));
+        std::optional<Encoding> best;
+        long long bestScore = plausibility(text_codec::decodeAs(sample, d.encoding).text);
         for (const Encoding e : {Encoding::Utf16LeNoMark, Encoding::Utf16BeNoMark}) {
-            Decoded utf16 = text_codec::decodeAs(bytes, e);
+            const Decoded utf16 = text_codec::decodeAs(sample, e);
             if (utf16.invalidBytes || utf16.text.contains(QChar(u'\0')))
                 continue;
             const long long score = plausibility(utf16.text) + asciiText(utf16.text);
             if (score >= bestScore + (best ? 1 : 0)) {
                 bestScore = score;
-                best = std::move(utf16);
+                best = e;
             }
         }
-        if (best)
-            return *std::move(best);
+        if (best) {
+            Decoded utf16 = text_codec::decodeAs(bytes, *best);
+            if (!utf16.invalidBytes && !utf16.text.contains(QChar(u'\0')))
+                return utf16;
+        }
     }
     d.nulBytes = true;
     return d;
