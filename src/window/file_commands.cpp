@@ -52,7 +52,9 @@ QString Form1::ShowFileDialog(bool openMode, const QString& dialogTitle, const Q
 }
 
 QString Form1::askSavePath() {
-    return ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(), InputFileName);
+    // Qt's dialog cannot hold a name that is not UTF-8: it shows it as GBK.
+    return ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(),
+                          file_name::display(InputFileName));
 }
 
 int Form1::askToSaveChanges() {
@@ -117,8 +119,8 @@ bool Form1::mayDiscardInput() {
 void Form1::MuOpen_Click() {
     if (!mayDiscardInput())
         return;
-    const QString path =
-        ShowFileDialog(true, QString(), kOpenFilter, 1, kOpenFlags, QString(), InputFileName);
+    const QString path = ShowFileDialog(true, QString(), kOpenFilter, 1, kOpenFlags, QString(),
+                                        file_name::display(InputFileName));
     if (!isChosen(path))
         return;
     openInputFile(path);

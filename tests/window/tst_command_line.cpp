@@ -161,6 +161,10 @@ class TstCommandLine : public QObject {
         QVERIFY(fd >= 0);
         QVERIFY(saved.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle));
         QCOMPARE(saved.readAll(), QByteArray("\xD6\xD0\xCE\xC4!\r\n"));
+        // Save As offers the name as the user reads it.
+        host.chosenFiles.push_back(QString(QChar(u'\0')));
+        form.MuSaveAs_Click();
+        QCOMPARE(host.dialogs.value(0).fileName, dir.path() + QStringLiteral("/测试.txt"));
         // One entry: the same name, no second file beside it.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 0);
         QCOMPARE(::access(full.constData(), F_OK), 0);
