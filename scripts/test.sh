@@ -24,6 +24,7 @@ echo "== Install layout"
 DESTDIR="$work/stage" cmake --install "$root/build" --prefix /usr >/dev/null
 expected="./usr/bin/quillet
 ./usr/share/applications/quillet.desktop
+./usr/share/doc/quillet/copyright
 ./usr/share/icons/hicolor/64x64/apps/quillet.png
 ./usr/share/icons/hicolor/scalable/apps/quillet.svg
 ./usr/share/metainfo/org.example.quillet.metainfo.xml

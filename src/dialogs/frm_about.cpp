@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #ifndef QUILLET_CONTACT_EMAIL
-#define QUILLET_CONTACT_EMAIL "quillet@example.com"
+#define QUILLET_CONTACT_EMAIL "quillet@example.org"
 #endif
 #ifndef QUILLET_VERSION
 #define QUILLET_VERSION "1.01"

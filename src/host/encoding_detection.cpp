@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace encoding_detection {
 
@@ -17,11 +19,19 @@ namespace {
 constexpr qsizetype kConvincingSequences = 16;
 constexpr qsizetype kValidPerInvalid = 8;
 // In a short text without invalid bytes, each well-formed sequence still
-// counts for UTF-8: GBK text forms one by chance about one time in seven.
+// counts for UTF-8: GBK text forms one by chance about one time in seven, and
+// four or more in a row with no invalid byte between them rarely.
 constexpr long long kValidSequenceWeight = 3;
+constexpr qsizetype kRarelyChance = 4;
+constexpr long long kRarelyChanceWeight = 5;
 // A text with this many invalid bytes, four for every valid sequence, is not
 // UTF-8: the scan of a large GBK file stops there.
 constexpr qsizetype kHopelessInvalid = 4096;
+// An ASCII letter, digit, space or line break read from UTF-16: the NUL byte
+// beside it sits where that byte order puts it.
+constexpr long long kAsciiWeight = 5;
+// How much of a file with NUL bytes is read to decide whether it is UTF-16.
+constexpr qsizetype kUtf16Sample = qsizetype(1) << 20;
 
 enum class Kind {
     Ascii,
@@ -36,6 +46,9 @@ enum class Kind {
     CjkPunct,    // CJK punctuation, full-width forms, common punctuation
     Symbol,      // arrows, shapes, letterlike, enclosed numbers, emoji
     LatinLetter, // letters with diacritics: pinyin, European names
+    LatinCommon, // © ®, and the accented letters most often met alone, such as é
+    RareLatin,   // letters hardly any language uses; what GBK bytes read as by chance
+    Alphabet,    // Greek and Cyrillic: plausible in a word of their own letters
     LatinSign,   // Latin-1 signs such as ° ± × ·
     Neutral,
     Foreign, // scripts a Simplified-Chinese text has no use for
@@ -93,6 +106,23 @@ Kind kindOf(char32_t c) {
             const Kind k = kindInRanges(u);
             (*t)[u] = k == Kind::Hanzi ? levels[text_codec::gb2312Level(char16_t(u))] : k;
         }
+        // Whose GBK twin is an uncommon hanzi: 茅 帽 莽 枚 盲 贸 谩 铆 煤 猫 漏 庐.
+        for (const char16_t u : std::u16string_view(u"éñçöäóáíúè©®"))
+            (*t)[u] = Kind::LatinCommon;
+        for (char32_t u = 0x0180; u <= 0x024F; ++u)
+            (*t)[u] = Kind::RareLatin;
+        for (char32_t u = 0x01CD; u <= 0x01DC; ++u) // pinyin: ǎ ǐ ǒ ǔ ǖ ǘ ǚ ǜ
+            (*t)[u] = Kind::LatinLetter;
+        for (char32_t u = 0x0218; u <= 0x021B; ++u) // Romanian: ș ț
+            (*t)[u] = Kind::LatinLetter;
+        for (const char16_t u : std::u16string_view(u"\u0132\u0133\u0138\u013F\u0140\u0149\u017F"))
+            (*t)[u] = Kind::RareLatin;
+        for (char32_t u = 0x02B0; u <= 0x02FF; ++u) // spacing modifiers, but tone marks
+            (*t)[u] = u == 0x02C7 || (u >= 0x02C9 && u <= 0x02CB) || u == 0x02D9 || u == 0x02BC
+                          ? Kind::Neutral
+                          : Kind::Foreign;
+        for (char32_t u = 0x0370; u <= 0x04FF; ++u)
+            (*t)[u] = Kind::Alphabet;
         return t;
     }();
     return c < 65536 ? (*bmp)[c] : kindInRanges(c);
@@ -123,6 +153,12 @@ int baseWeight(Kind kind) {
     case Kind::LatinLetter:
     case Kind::LatinSign:
         return 0; // plausible only in a word or a number: see contextBonus
+    case Kind::LatinCommon:
+        return 2;
+    case Kind::RareLatin:
+        return -1;
+    case Kind::Alphabet:
+        return -3;
     case Kind::Foreign:
         return -3;
     case Kind::Private:
@@ -133,15 +169,41 @@ int baseWeight(Kind kind) {
     return 0;
 }
 
-// Latin letters and signs are plausible where they sit in a word or a number.
+bool isHanzi(Kind k) {
+    return k == Kind::Hanzi1 || k == Kind::Hanzi2 || k == Kind::OtherHanzi;
+}
+
+// Latin letters and signs are plausible where they sit in a word or a number,
+// Greek and Cyrillic letters in a word of their own; a hanzi in a run of
+// hanzi is stronger evidence than one alone among ASCII words.
 int contextBonus(Kind kind, Kind before, Kind after) {
     const auto letter = [](Kind k) { return k == Kind::AsciiLetter; };
     const auto alnum = [](Kind k) { return k == Kind::AsciiLetter || k == Kind::AsciiDigit; };
-    if (kind == Kind::LatinLetter && (letter(before) || letter(after)))
+    const auto either = [&](auto test) { return test(before) || test(after); };
+    if ((kind == Kind::LatinLetter || kind == Kind::LatinCommon) && either(letter))
         return 3;
-    if (kind == Kind::LatinSign && (alnum(before) || alnum(after)))
+    if (kind == Kind::LatinSign && either(alnum))
         return 3;
+    if (kind == Kind::Alphabet && either([](Kind k) { return k == Kind::Alphabet; }))
+        return 2;
+    if (isHanzi(kind) && either([](Kind k) { return isHanzi(k) || k == Kind::CjkPunct; }))
+        return 1;
     return 0;
+}
+
+// Letters, digits, spaces and line breaks count in full; other ASCII signs,
+// which box drawings and the like read as in the wrong byte order, little.
+long long asciiText(QStringView text) {
+    long long total = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || (u >= u'0' && u <= u'9') ||
+            (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z'))
+            total += kAsciiWeight;
+        else if (u > 0x20 && u < 0x7F)
+            total += 1;
+    }
+    return total;
 }
 
 } // namespace
@@ -232,6 +294,42 @@ Decoded decode(const QByteArray& bytes) {
         return text_codec::decodeAs(
             QByteArrayView(bytes).sliced(text_codec::byteOrderMark(marked).size()), marked);
 
+    Decoded d = decodeUnmarked(bytes);
+    if (!bytes.contains('\0'))
+        return d;
+    // GBK and UTF-8 text has no NUL bytes; UTF-16 without a mark has one in
+    // every ASCII character (0D 00 0A 00 for a line break, little-endian). Of
+    // the two byte orders, the whole reading without NUL characters that is
+    // the more plausible, and at least as plausible as the NULs read as
+    // controls, wins; otherwise the file is no text we know and is flagged.
+    if (bytes.size() % 2 == 0) {
+        // Judged on the first bytes: plenty of evidence, and a large binary
+        // file costs no more than that.
+        const QByteArrayView sample =
+            QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), kUtf16Sample));
+        std::optional<Encoding> best;
+        long long bestScore = plausibility(text_codec::decodeAs(sample, d.encoding).text);
+        for (const Encoding e : {Encoding::Utf16LeNoMark, Encoding::Utf16BeNoMark}) {
+            const Decoded utf16 = text_codec::decodeAs(sample, e);
+            if (utf16.invalidBytes || utf16.text.contains(QChar(u'\0')))
+                continue;
+            const long long score = plausibility(utf16.text) + asciiText(utf16.text);
+            if (score >= bestScore + (best ? 1 : 0)) {
+                bestScore = score;
+                best = e;
+            }
+        }
+        if (best) {
+            Decoded utf16 = text_codec::decodeAs(bytes, *best);
+            if (!utf16.invalidBytes && !utf16.text.contains(QChar(u'\0')))
+                return utf16;
+        }
+    }
+    d.nulBytes = true;
+    return d;
+}
+
+Decoded decodeUnmarked(const QByteArray& bytes) {
     const Utf8Scan scan = scanUtf8(bytes);
     auto asUtf8 = [&] {
         Decoded d;
@@ -253,14 +351,16 @@ Decoded decode(const QByteArray& bytes) {
     text_codec::GbDecoded gb = text_codec::decodeGb(bytes);
     if (!plainlyNot && scan.validSequences > 0) {
         Decoded utf8 = asUtf8();
-        const long long evidence =
-            scan.invalidBytes == 0 ? kValidSequenceWeight * scan.validSequences : 0;
+        const long long weight =
+            scan.validSequences >= kRarelyChance ? kRarelyChanceWeight : kValidSequenceWeight;
+        const long long evidence = scan.invalidBytes == 0 ? weight * scan.validSequences : 0;
         if (plausibility(utf8.text) + evidence > plausibility(gb.text))
             return utf8;
     }
     Decoded d;
     d.text = std::move(gb.text);
     d.invalidBytes = gb.invalid;
+    d.bothForms = gb.bothForms;
     // A file that used a form only GB18030 has keeps to GB18030; one that used
     // code page 936's single bytes keeps to those.
     d.encoding = gb.gb18030Forms && !gb.gbkForms ? Encoding::Gb18030 : Encoding::Gbk;

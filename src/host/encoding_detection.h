@@ -28,7 +28,11 @@ Utf8Scan scanUtf8(QByteArrayView bytes);
 long long plausibility(QStringView text);
 
 // The encoding of a file's bytes and its text in that encoding. Plain ASCII
-// and ties go to GBK, the system's code page.
+// and ties go to GBK, the system's code page. UTF-16 without a byte-order mark
+// is recognised by its NUL bytes; other bytes with NULs are flagged.
 text_codec::Decoded decode(const QByteArray& bytes);
+
+// The same without the byte-order mark and UTF-16 steps: GBK or UTF-8.
+text_codec::Decoded decodeUnmarked(const QByteArray& bytes);
 
 } // namespace encoding_detection

@@ -1,9 +1,11 @@
 #include "host/file_dialog.h"
 
 #include "host/file_io.h"
+#include "host/qt_host.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,9 +36,36 @@ QString defaultSuffixFor(const QString& pattern) {
     return suffix;
 }
 
+namespace {
+
+class ChineseFileTypes : public QFileIconProvider {
+  public:
+    QString type(const QFileInfo& info) const override { return fileTypeName(info); }
+};
+
+} // namespace
+
+QString fileTypeName(const QFileInfo& info) {
+    if (info.isDir())
+        return info.isRoot() ? QStringLiteral("驱动器") : QStringLiteral("文件夹");
+    const QString suffix = info.suffix();
+    return suffix.isEmpty() ? QStringLiteral("文件") : suffix + QStringLiteral(" 文件");
+}
+
+QString createPrompt(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral(
+                   "%1\r\n该文件是一个符号链接,它指向的文件不存在:\r\n%2\r\n要创建它指向的文件吗?")
+            .arg(path, info.symLinkTarget());
+    return QStringLiteral("%1\r\n该文件不存在。\r\n要创建该文件吗?").arg(path);
+}
+
 QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
+    ChineseFileTypes types; // outlives the dialog that uses it
     QFileDialog dialog(parent, request.dialogTitle);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&types);
     dialog.setAcceptMode(request.openMode ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     // Missing files are accepted here and offered for creation below.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -70,20 +99,19 @@ QString runFileDialog(const FileDialogRequest& request, QWidget* parent) {
     const QString path = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 
     if (request.openMode && (request.dialogFlags & ofn::CreatePrompt) && !QFileInfo::exists(path)) {
-        QMessageBox ask(QMessageBox::Question, dialog.windowTitle(),
-                        QStringLiteral("%1\r\n该文件不存在。\r\n要创建该文件吗?").arg(path),
-                        QMessageBox::NoButton, parent);
-        QPushButton* yes = ask.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = ask.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        ask.setDefaultButton(yes);
-        ask.setEscapeButton(no);
+        QMessageBox ask(parent);
+        const auto answers = setUpMessageBox(
+            ask, createPrompt(path), msgbox::YesNo + msgbox::Question, dialog.windowTitle());
         ask.exec();
-        if (ask.clickedButton() != yes)
+        if (answers.value(ask.clickedButton()) != msgbox::Yes)
             return noFileChosen();
         if (const auto error = file_io::createEmpty(path)) {
-            QMessageBox::critical(parent, kProgramName,
-                                  QStringLiteral("错误:") + QString::number(error->number) +
-                                      QStringLiteral("\r\n") + error->description);
+            QMessageBox failed(parent);
+            setUpMessageBox(failed,
+                            QStringLiteral("错误:") + QString::number(error->number) +
+                                QStringLiteral("\r\n") + error->description,
+                            msgbox::Critical, kProgramName);
+            failed.exec();
             return noFileChosen();
         }
     }

@@ -1,5 +1,6 @@
 #include "host/file_io.h"
 
+#include "host/file_name.h"
 #include "host/memory.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ namespace {
 constexpr qint64 kMemoryPerByte = 16;
 
 Error systemError(int number) {
-    return {number, QString::fromLocal8Bit(std::strerror(number))};
+    return {number, describeError(number)};
 }
 
 Error notRegular() {
@@ -90,6 +91,12 @@ std::optional<Error> writeInPlace(const QByteArray& name, const QByteArray& byte
     return std::nullopt;
 }
 
+// Qt cannot name a file whose name is not UTF-8: such a file is written in
+// place, through its own bytes.
+bool qtCanName(const QByteArray& name) {
+    return QFile::encodeName(QFile::decodeName(name)) == name;
+}
+
 bool directoryWritable(const QByteArray& file) {
     const qsizetype slash = file.lastIndexOf('/');
     const QByteArray directory = slash < 0    ? QByteArray(".")
@@ -100,12 +107,58 @@ bool directoryWritable(const QByteArray& file) {
 
 } // namespace
 
+QString describeError(int number) {
+    // Whatever the system's locale: the program speaks Chinese.
+    switch (number) {
+    case ENOENT:
+        return QStringLiteral("没有那个文件或目录");
+    case EACCES:
+        return QStringLiteral("权限不够");
+    case EPERM:
+        return QStringLiteral("不允许的操作");
+    case EROFS:
+        return QStringLiteral("只读文件系统");
+    case ENOSPC:
+        return QStringLiteral("磁盘空间不足");
+    case EDQUOT:
+        return QStringLiteral("超出磁盘配额");
+    case EFBIG:
+        return QStringLiteral("文件太大");
+    case EISDIR:
+        return QStringLiteral("这是一个目录,不是文件");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一部分不是目录");
+    case ENAMETOOLONG:
+        return QStringLiteral("文件名太长");
+    case ELOOP:
+        return QStringLiteral("符号链接的层数过多(可能形成了循环)");
+    case EEXIST:
+        return QStringLiteral("文件已存在");
+    case EBUSY:
+        return QStringLiteral("设备或资源忙");
+    case ETXTBSY:
+        return QStringLiteral("文件正被执行,不能写入");
+    case EIO:
+        return QStringLiteral("输入/输出错误");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
+    case EMFILE:
+        return QStringLiteral("打开的文件太多");
+    case EXDEV:
+        return QStringLiteral("不能跨文件系统移动或链接");
+    case EINVAL:
+        return QStringLiteral("无效的参数");
+    default:
+        return QString::fromLocal8Bit(std::strerror(number));
+    }
+}
+
 qint64 readLimit() {
     return std::min<qint64>(INT_MAX, memory::available() / kMemoryPerByte);
 }
 
 std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limit) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = file_name::toBytes(path);
     // Without O_NONBLOCK, opening a pipe waits for a writer for ever.
     const Descriptor file{::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
     if (file.fd < 0)
@@ -145,7 +198,7 @@ std::optional<Error> readAll(const QString& path, QByteArray& bytes, qint64 limi
 
 std::optional<Error> save(const QString& path, const QByteArray& bytes) {
     ignoreFileSizeSignal();
-    QByteArray name = QFile::encodeName(path);
+    QByteArray name = file_name::toBytes(path);
     struct stat info {};
     const bool exists = ::stat(name.constData(), &info) == 0;
     if (exists) {
@@ -162,8 +215,13 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
         }
         // In place, too, when the directory cannot take a temporary file: unlike
         // a plain direct write, the space is reserved before the old bytes go.
-        if (info.st_nlink > 1 || info.st_uid != ::geteuid() || !directoryWritable(name))
+        if (info.st_nlink > 1 || info.st_uid != ::geteuid() || !directoryWritable(name) ||
+            !qtCanName(name))
             return writeInPlace(name, bytes, info.st_size);
+    } else if (!qtCanName(name)) {
+        if (auto error = createEmpty(path))
+            return error;
+        return writeInPlace(name, bytes, 0);
     }
 
     QSaveFile file(QFile::decodeName(name));
@@ -172,7 +230,7 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
     // flush would still be committed over the old file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const int number = errno;
-        return number ? systemError(number) : Error{EIO, file.errorString()};
+        return systemError(number ? number : EIO);
     }
     if (exists) {
         struct stat made {};
@@ -187,17 +245,26 @@ std::optional<Error> save(const QString& path, const QByteArray& bytes) {
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         const int number = errno;
-        const QString qtText = file.errorString();
         file.cancelWriting();
-        return number ? systemError(number) : Error{EIO, qtText};
+        return systemError(number ? number : EIO);
     }
     return std::nullopt;
 }
 
 std::optional<Error> createEmpty(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    const Descriptor file{
+    const QByteArray name = file_name::toBytes(path);
+    Descriptor file{
         ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666)};
+    if (file.fd < 0 && errno == EEXIST) {
+        // A symbolic link to a missing file: create the file it names.
+        struct stat link {};
+        struct stat target {};
+        if (::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode) &&
+            ::stat(name.constData(), &target) != 0 && errno == ENOENT)
+            file.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+        else
+            errno = EEXIST;
+    }
     if (file.fd < 0)
         return systemError(errno);
     return std::nullopt;

@@ -6,10 +6,36 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStandardPaths>
+#include <algorithm>
+
+namespace {
+
+// The window manager's share of a title bar: the window's icon and its
+// minimise, maximise and close buttons, with margins (Qt allows only 50 pixels,
+// and short messages showed "Q...t").
+constexpr int kTitleBarControls = 160;
+
+// Keeps the box at least this wide: QMessageBox sizes itself from its layout.
+void keepWidth(QMessageBox& box, int width) {
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, std::max(1, grid->columnCount()));
+}
+
+} // namespace
+
+int titleBarWidth(const QString& title) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true); // most window managers draw titles bold
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarControls;
+}
 
 QHash<const QAbstractButton*, int> setUpMessageBox(QMessageBox& box, const QString& prompt,
                                                    int style, const QString& title) {
@@ -46,12 +72,14 @@ QHash<const QAbstractButton*, int> setUpMessageBox(QMessageBox& box, const QStri
             results.insert(cancel, msgbox::Cancel);
             box.setEscapeButton(cancel);
         }
+        keepWidth(box, titleBarWidth(box.windowTitle()));
         return results;
     }
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     results.insert(ok, msgbox::Ok);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
+    keepWidth(box, titleBarWidth(box.windowTitle()));
     return results;
 }
 

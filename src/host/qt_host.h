@@ -7,9 +7,13 @@
 class QAbstractButton;
 class QMessageBox;
 
+// The width a window needs to show the whole title in its title bar, beside
+// the window manager's icon and buttons.
+int titleBarWidth(const QString& title);
+
 // Sets up `box` for a message-box style (a button set plus an icon) with the
 // Chinese button texts, the default and the Esc button; returns the result
-// each button gives.
+// each button gives. The box is at least as wide as titleBarWidth(title).
 QHash<const QAbstractButton*, int> setUpMessageBox(QMessageBox& box, const QString& prompt,
                                                    int style, const QString& title);
 

@@ -210,6 +210,8 @@ GbDecoded decodeGb(QByteArrayView bytes) {
     GbDecoded d;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
+    bool single[2] = {false, false}, longer[2] = {false, false}; // euro, FF
+    const auto twin = [](char16_t c) { return c == kEuro ? 0 : c == kGbkFF ? 1 : -1; };
     d.text.resize(n); // never more code units than bytes
     char16_t* out = reinterpret_cast<char16_t*>(d.text.data());
     qsizetype o = 0;
@@ -223,6 +225,7 @@ GbDecoded decodeGb(QByteArrayView bytes) {
         }
         if (b == 0x80 || b == 0xFF) {
             out[o++] = b == 0x80 ? kEuro : kGbkFF;
+            single[b == 0xFF] = true;
             d.gbkForms = true;
             ++i;
             continue;
@@ -231,6 +234,8 @@ GbDecoded decodeGb(QByteArrayView bytes) {
         if (trail >= 0) {
             const int index = (b - 0x81) * kTrails + trail;
             out[o++] = t.twoByte[index];
+            if (const int k = twin(out[o - 1]); k >= 0)
+                longer[k] = true;
             d.gb18030Forms = d.gb18030Forms || (b == 0xA2 && p[i + 1] == 0xE3);
             i += 2;
             continue;
@@ -242,6 +247,8 @@ GbDecoded decodeGb(QByteArrayView bytes) {
                 (p[i + 3] - 0x30);
             if (linear < kFourByteBmp) {
                 out[o++] = t.fourByte[linear];
+                if (const int k = twin(out[o - 1]); k >= 0)
+                    longer[k] = true;
             } else if (linear >= kFirstSupplementary && linear <= kLastSupplementary) {
                 const char32_t cp = char32_t(0x10000 + (linear - kFirstSupplementary));
                 out[o++] = QChar::highSurrogate(cp);
@@ -261,6 +268,7 @@ GbDecoded decodeGb(QByteArrayView bytes) {
         ++i;
     }
     d.text.truncate(o);
+    d.bothForms = (single[0] || single[1]) && (longer[0] || longer[1]);
     return d;
 }
 
@@ -272,6 +280,7 @@ Decoded decodeAs(QByteArrayView bytes, Encoding encoding) {
         GbDecoded gb = decodeGb(bytes);
         d.text = std::move(gb.text);
         d.invalidBytes = gb.invalid;
+        d.bothForms = gb.bothForms;
         break;
     }
     case Encoding::Utf8:
@@ -285,7 +294,10 @@ Decoded decodeAs(QByteArrayView bytes, Encoding encoding) {
     }
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-        d = decodeUtf16(bytes, encoding == Encoding::Utf16Be);
+    case Encoding::Utf16LeNoMark:
+    case Encoding::Utf16BeNoMark:
+        d = decodeUtf16(bytes,
+                        encoding == Encoding::Utf16Be || encoding == Encoding::Utf16BeNoMark);
         break;
     }
     d.encoding = encoding;
@@ -329,9 +341,16 @@ QByteArray encode(QStringView text, Encoding encoding) {
     }
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-        return bytes + encodeUtf16(text, encoding == Encoding::Utf16Be);
+    case Encoding::Utf16LeNoMark:
+    case Encoding::Utf16BeNoMark:
+        return bytes + encodeUtf16(text, encoding == Encoding::Utf16Be ||
+                                             encoding == Encoding::Utf16BeNoMark);
     }
     return bytes;
+}
+
+bool hasTwoForms(QChar c) {
+    return c == QChar(kEuro) || c == QChar(kGbkFF);
 }
 
 int gb2312Level(char16_t c) {

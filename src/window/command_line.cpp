@@ -1,33 +1,57 @@
 #include "window/command_line.h"
 
+#include "host/file_name.h"
 #include "window/form1.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <climits>
+#include <unistd.h>
 
 namespace command_line {
 
-bool needsWindow(int argc, const char* const* argv) {
-    QStringList arguments;
+namespace {
+
+// The current directory as file_name keeps it, also when it is not UTF-8.
+QString currentDirectory() {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer))
+        return file_name::fromBytes(buffer);
+    return QDir::currentPath();
+}
+
+} // namespace
+
+QStringList arguments(int argc, const char* const* argv) {
+    QStringList list;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return parse(arguments).action == Request::Action::OpenWindow;
+        list << file_name::fromBytes(argv[i]);
+    return list;
+}
+
+bool needsWindow(int argc, const char* const* argv) {
+    return parse(arguments(argc, argv)).action == Request::Action::OpenWindow;
 }
 
 Request parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Quillet:统计字频、计算子字符串出现次数、变换和编辑中文文本。"));
-    const QCommandLineOption help = parser.addHelpOption();
+    // Not addHelpOption(): its --help-all promises Qt's options, which helpText()
+    // leaves out.
+    const QCommandLineOption help(
+        {QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")},
+        QStringLiteral("显示此帮助。"));
+    parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("打开到输入框的文本文件"),
                                  QStringLiteral("[文件]"));
 
     Request request;
     const bool parsed = parser.parse(arguments);
-    if (parsed && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))) {
+    if (parsed && parser.isSet(help)) {
         request.action = Request::Action::PrintHelp;
         // Without the application object there is no usage line to print yet.
         if (QCoreApplication::instance())
@@ -55,8 +79,12 @@ Request parse(const QStringList& arguments) {
                          QStringLiteral("用 %1 --help 查看用法。").arg(program) + u'\n';
         return request;
     }
-    if (!files.isEmpty())
-        request.file = QDir::cleanPath(QFileInfo(files.constFirst()).absoluteFilePath());
+    if (!files.isEmpty()) {
+        // By hand, not QFileInfo: the name's bytes that are not UTF-8 stay.
+        const QString& file = files.constFirst();
+        request.file =
+            QDir::cleanPath(QDir::isAbsolutePath(file) ? file : currentDirectory() + u'/' + file);
+    }
     return request;
 }
 

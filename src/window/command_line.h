@@ -15,6 +15,10 @@ struct Request {
     QString output; // what to print for the other actions (the error for Fail)
 };
 
+// The arguments as text, the bytes of a file name that are not UTF-8 kept
+// (file_name); from argv as it is after the application object took its own.
+QStringList arguments(int argc, const char* const* argv);
+
 // False when the arguments ask for help or the version, or are wrong: those
 // print and quit without a display (so they work over ssh and in package checks).
 // Needs no application object.

@@ -3,6 +3,7 @@
 #include "host/encoding_detection.h"
 #include "host/file_dialog.h"
 #include "host/file_io.h"
+#include "host/file_name.h"
 #include "host/text_box.h"
 #include "host/text_codec.h"
 #include "window/document_title.h"
@@ -10,8 +11,8 @@
 #include "window/placeholders.h"
 #include "window/text_file.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -51,11 +52,14 @@ QString Form1::ShowFileDialog(bool openMode, const QString& dialogTitle, const Q
 }
 
 QString Form1::askSavePath() {
-    return ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(), InputFileName);
+    // Qt's dialog cannot hold a name that is not UTF-8: it shows it as GBK.
+    return ShowFileDialog(false, QString(), kSaveFilter, 1, kSaveFlags, QString(),
+                          file_name::display(InputFileName));
 }
 
 int Form1::askToSaveChanges() {
-    const QString name = InputFileName.isEmpty() ? document_title::kUntitled : InputFileName;
+    const QString name =
+        InputFileName.isEmpty() ? document_title::kUntitled : file_name::display(InputFileName);
     return m_host.msgBox(QStringLiteral("文件 ") + name + QStringLiteral(" 的文字已经改变") +
                              QStringLiteral("\r\n") + QStringLiteral("想保存文件吗?"),
                          msgbox::YesNoCancel + msgbox::Exclamation, kProgramName);
@@ -69,22 +73,31 @@ void Form1::reportFileError(int number, const QString& description) {
 
 void Form1::setInputChanged(bool changed) {
     InputChanged = changed;
-    setWindowTitle(document_title::caption(InputFileName, changed));
+    setWindowTitle(document_title::caption(file_name::display(InputFileName), changed));
 }
 
-bool Form1::writeBox(const QString& path, const QString& text) {
+bool Form1::writeBox(const QString& path, const QString& text, bool inputDocument) {
     const QString fileText = text_file::fileFromText(text);
+    if (inputDocument && m_documentBothForms &&
+        std::any_of(fileText.begin(), fileText.end(), text_codec::hasTwoForms))
+        m_host.msgBox(
+            QStringLiteral("文件 ") + file_name::display(path) +
+                QStringLiteral(" 同时用了单字节形式(80、FF)和多字节形式(如 A2 E3),") +
+                QStringLiteral("\r\n") +
+                QStringLiteral("保存后欧元符号 € 等字符都将写成单字节形式,这些字节会改变。"),
+            msgbox::Exclamation, kProgramName);
     if (const qsizetype lost = text_codec::countUnencodable(fileText))
-        m_host.msgBox(QStringLiteral("文件 ") + path + QStringLiteral(" 的编码无法保存其中 ") +
-                          QString::number(lost) + QStringLiteral(" 个字符(不成对的代理项),") +
-                          QStringLiteral("\r\n") + QStringLiteral("这些字符将写为 \"?\"。"),
+        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
+                          QStringLiteral(" 的编码无法保存其中 ") + QString::number(lost) +
+                          QStringLiteral(" 个字符(不成对的代理项),") + QStringLiteral("\r\n") +
+                          QStringLiteral("这些字符将写为 \"?\"。"),
                       msgbox::Exclamation, kProgramName);
     QByteArray bytes;
     try {
         // The whole content is encoded before the file is touched.
         bytes = text_codec::encode(fileText, m_documentEncoding);
     } catch (const std::bad_alloc&) {
-        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        reportFileError(ENOMEM, file_io::describeError(ENOMEM));
         return false;
     }
     if (const auto error = file_io::save(path, bytes)) {
@@ -106,8 +119,8 @@ bool Form1::mayDiscardInput() {
 void Form1::MuOpen_Click() {
     if (!mayDiscardInput())
         return;
-    const QString path =
-        ShowFileDialog(true, QString(), kOpenFilter, 1, kOpenFlags, QString(), InputFileName);
+    const QString path = ShowFileDialog(true, QString(), kOpenFilter, 1, kOpenFlags, QString(),
+                                        file_name::display(InputFileName));
     if (!isChosen(path))
         return;
     openInputFile(path);
@@ -127,7 +140,7 @@ bool Form1::openInputFile(const QString& path) {
         text = text_file::textFromFile(decoded.text);
         decoded.text = QString();
     } catch (const std::bad_alloc&) {
-        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        reportFileError(ENOMEM, file_io::describeError(ENOMEM));
         return false;
     }
 
@@ -139,19 +152,26 @@ bool Form1::openInputFile(const QString& path) {
         text = QString();
         Text1->setText(before);
         setInputChanged(wasChanged);
-        reportFileError(ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)));
+        reportFileError(ENOMEM, file_io::describeError(ENOMEM));
         return false;
     }
     InputFileName = path;
     setInputChanged(false);
     Text1->setFontItalic(false);
     m_documentEncoding = decoded.encoding;
+    m_documentBothForms = decoded.bothForms;
 
     if (decoded.invalidBytes)
-        m_host.msgBox(QStringLiteral("文件 ") + path +
+        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
                           QStringLiteral(" 中有无法识别的字节,已显示为 \uFFFD。") +
                           QStringLiteral("\r\n") +
                           QStringLiteral("如果保存这个文件,这些字节将无法保留。"),
+                      msgbox::Exclamation, kProgramName);
+    if (decoded.nulBytes)
+        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
+                          QStringLiteral(" 含有空字节(NUL),不是可以识别的文本编码。") +
+                          QStringLiteral("\r\n") +
+                          QStringLiteral("如果保存这个文件,它的内容可能改变。"),
                       msgbox::Exclamation, kProgramName);
     return true;
 }
@@ -161,7 +181,7 @@ void Form1::MuSave_Click() {
         MuSaveAs_Click();
         return;
     }
-    if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput)))
+    if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput), true))
         return;
     setInputChanged(false);
 }
@@ -178,7 +198,7 @@ void Form1::MuSaveAs_Click() {
     const QString path = askSavePath();
     if (!isChosen(path))
         return;
-    if (!writeBox(path, documentText(Text1, placeholders::kInput)))
+    if (!writeBox(path, documentText(Text1, placeholders::kInput), true))
         return;
     InputFileName = path;
     setInputChanged(false);
@@ -201,6 +221,7 @@ void Form1::MuNew_Click() {
     InputFileName.clear();
     setInputChanged(false);
     m_documentEncoding = text_codec::Encoding::Gbk;
+    m_documentBothForms = false;
 }
 
 void Form1::MuExit_Click() {

@@ -207,7 +207,9 @@ class Form1 : public QMainWindow {
     double dpi() const;
 
     // File commands.
-    bool writeBox(const QString& path, const QString& text);
+    // The input document warns first when its save writes one form for a
+    // character the file held in both.
+    bool writeBox(const QString& path, const QString& text, bool inputDocument = false);
     int askToSaveChanges();
     // The unsaved-change prompt before the input is discarded; true to go on.
     bool mayDiscardInput();
@@ -223,6 +225,7 @@ class Form1 : public QMainWindow {
     bool m_shownOnce = false;
     // Decided once when a file is opened; every save of either box uses it.
     text_codec::Encoding m_documentEncoding = text_codec::Encoding::Gbk;
+    bool m_documentBothForms = false; // the file held a character in both GBK forms
     QPointer<Form2> m_form2;
     QPointer<Form3> m_form3;
     QPointer<FrmAbout> m_frmAbout;

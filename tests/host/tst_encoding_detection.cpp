@@ -51,10 +51,10 @@ class TstEncodingDetection : public QObject {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("invalid");
+        QTest::addColumn<QString>("flags"); // invalid, nul, both forms
         auto row = [](const char* name, const QByteArray& bytes, Encoding e, const QString& text,
-                      bool invalid = false) {
-            QTest::newRow(name) << bytes << int(e) << text << invalid;
+                      const char* flags = "") {
+            QTest::newRow(name) << bytes << int(e) << text << QString::fromUtf8(flags);
         };
         const Encoding gbk = Encoding::Gbk, utf8 = Encoding::Utf8, gb = Encoding::Gb18030;
         row("ascii", "plain", gbk, QStringLiteral("plain"));
@@ -63,26 +63,71 @@ class TstEncodingDetection : public QObject {
             QStringLiteral("中文，").repeated(2000));
         row("gbk 联通 (an overlong utf-8 form)", "\xC1\xAA\xCD\xA8", gbk, QStringLiteral("联通"));
         row("utf-8 with one stray byte", "\xE4\xBD\xA0\xE5\xA5\xBD\xFF\xE4\xB8\x96\xE7\x95\x8C\r\n",
-            utf8, QStringLiteral("你好\uFFFD世界\r\n"), true);
+            utf8, QStringLiteral("你好\uFFFD世界\r\n"), "invalid");
         row("long utf-8 with an encoded surrogate", kLongUtf8.toUtf8() + "\xED\xA0\x80", utf8,
-            kLongUtf8 + QString(3, u'\uFFFD'), true);
+            kLongUtf8 + QString(3, u'\uFFFD'), "invalid");
         // Short Latin words with accents are UTF-8, not two GBK characters.
         for (const char* word : {"nǐ hǎo", "mā má mǎ mà", "café", "Müller", "25°C"})
             row(word, word, utf8, QString::fromUtf8(word));
+        // Short UTF-8 outside Chinese prose: a sign GBK has no use for, a lone
+        // accented letter, a name, a word of Cyrillic, a line of traditional hanzi.
+        for (const char* text :
+             {"é", "Copyright © 2023 F", "® 2024", "é Gondim", "Руслан", "Ελληνικά",
+              "Санкт-Петербург", "誰謂河廣", "Jürgen Müller", "Ærøskøbing", "naïve café"})
+            row(text, text, utf8, QString::fromUtf8(text));
+        // Short GBK whose bytes also read as UTF-8 Latin: a run of hanzi wins.
+        row("gbk git目录", "git\xC4\xBF\xC2\xBC", gbk, QStringLiteral("git目录"));
+        row("gbk 目录1",
+            "\xC4\xBF\xC2\xBC"
+            "1",
+            gbk, QStringLiteral("目录1"));
+        row("gbk URL模式", "URL\xC4\xA3\xCA\xBD", gbk, QStringLiteral("URL模式"));
+        row("gbk m目录", "m\xC4\xBF\xC2\xBC", gbk, QStringLiteral("m目录"));
+        row("gbk 茅台", "\xC3\xA9\xCC\xA8", gbk, QStringLiteral("茅台"));
+        row("gbk 没有", "\xC3\xBB\xD3\xD0", gbk, QStringLiteral("没有"));
         row("utf-8 mark", "\xEF\xBB\xBFok", Encoding::Utf8Bom, QStringLiteral("ok"));
         row("four-byte code", "\xD6\xD0\x81\x30\x81\x30", gb, QStringLiteral("中\u0080"));
         row("both forms: gbk", "\x80\x94\x39\xFC\x36", gbk, QStringLiteral("€\U0001F600"));
+        // Single bytes with a longer form of the euro or FF: flagged for the save.
+        row("euro as 80 and A2 E3", "\x80\xA2\xE3", gbk, QStringLiteral("€€"), "both");
+        row("FF and 83 39 FE 30", "\xFF\x83\x39\xFE\x30", gbk, QStringLiteral("\uF8F5\uF8F5"),
+            "both");
+        row("euro as A2 E3, FF as one byte", "\xA2\xE3\xFF", gbk, QStringLiteral("€\uF8F5"),
+            "both");
+        row("euro as A2 E3 alone", "\xA2\xE3", gb, QStringLiteral("€"));
+        // UTF-16 without a mark, by its NUL bytes; its order and lack of mark kept.
+        const QString poem = QStringLiteral("床前明月光\r\n");
+        const Encoding le = Encoding::Utf16LeNoMark, be = Encoding::Utf16BeNoMark;
+        auto bare = [](const QString& t, Encoding e) { return text_codec::encode(t, e); };
+        row("utf-16 le, hanzi and a line break", bare(poem, le), le, poem);
+        row("utf-16 be, hanzi and a line break", bare(poem, be), be, poem);
+        row("utf-16 le, ascii", bare(QStringLiteral("ab"), le), le, QStringLiteral("ab"));
+        row("utf-16 be, ascii", bare(QStringLiteral("ab"), be), be, QStringLiteral("ab"));
+        row("utf-16 le, 一 has a NUL on the other side", bare(QStringLiteral("一二三\r\n"), le), le,
+            QStringLiteral("一二三\r\n"));
+        // NUL bytes that are no UTF-16: read as they are, with the warning.
+        row("zeros", QByteArray(8, '\0'), gbk, QString(8, QChar(u'\0')), "nul");
+        row("odd length", QByteArray("a\0b", 3), gbk, QString::fromLatin1("a\0b", 3), "nul");
+        row("unpaired surrogates either way", QByteArray("\0\xD8\xD8\0", 4), gbk,
+            QChar(u'\0') + QStringLiteral("刎") + QChar(u'\0'), "nul");
     }
 
     void detection() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, encoding);
         QFETCH(QString, text);
-        QFETCH(bool, invalid);
+        QFETCH(QString, flags);
         const text_codec::Decoded d = encoding_detection::decode(bytes);
         QCOMPARE(int(d.encoding), encoding);
         QCOMPARE(d.text, text);
-        QCOMPARE(d.invalidBytes, invalid);
+        QStringList got;
+        if (d.invalidBytes)
+            got << QStringLiteral("invalid");
+        if (d.nulBytes)
+            got << QStringLiteral("nul");
+        if (d.bothForms)
+            got << QStringLiteral("both");
+        QCOMPARE(got.join(u' '), flags);
     }
 
     void utf8Scan_data() {
@@ -139,36 +184,67 @@ class TstEncodingDetection : public QObject {
         QCOMPARE(wrong, 0);
     }
 
-    // Real Chinese text cut at random places, in GBK and in UTF-8.
+    // Real Chinese text cut at random places, in GBK and in UTF-8: how many
+    // pieces of 1-4, 5-16 and 17 or more characters open in their own encoding.
     void realTextPieces() {
         const QString text = corpus();
         QVERIFY2(!text.isEmpty(), "fortunes-zh is not installed (scripts/setup.sh installs it)");
         QRandomGenerator random(20240315);
         constexpr int kPieces = 10000;
-        int right[2] = {0, 0};
+        const auto bucketOf = [](qsizetype length) {
+            return length <= 4 ? 0 : length <= 16 ? 1 : 2;
+        };
+        int pieces[3] = {}, right[2][3] = {}, utf16Pieces = 0, utf16Right = 0;
         int shown = 0;
         for (int i = 0; i < kPieces; ++i) {
-            const int length = 3 + int(std::exp(random.generateDouble() * std::log(200.0)));
-            const int start = int(random.bounded(qint64(text.size() - length)));
+            const int length = int(std::exp(random.generateDouble() * std::log(200.0)));
+            const int start = int(random.bounded(qint64(text.size() - length - 1)));
             QString piece = text.mid(start, length);
             if (piece.back().isHighSurrogate() || piece.front().isLowSurrogate())
                 piece = text.mid(start + 1, length); // keep whole characters
             const bool ascii =
                 std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x80; });
+            const int bucket = bucketOf(piece.size());
+            ++pieces[bucket];
             for (const bool utf8 : {false, true}) {
                 const text_codec::Decoded d = encoding_detection::decode(
                     text_codec::encode(piece, utf8 ? Encoding::Utf8 : Encoding::Gbk));
                 const bool own = utf8 ? d.encoding == Encoding::Utf8 : isGbFamily(d.encoding);
                 const bool ok = d.text == piece && (own || ascii);
-                right[utf8] += ok;
-                if (!ok && ++shown <= 5)
-                    qWarning() << (utf8 ? "UTF-8" : "GBK") << "piece opened as" << d.text;
+                right[utf8][bucket] += ok;
+                if (!ok && ++shown <= 10)
+                    qWarning() << (utf8 ? "UTF-8" : "GBK") << "piece" << piece << "opened as"
+                               << d.text;
+            }
+            // Without a mark, UTF-16 shows by the NUL bytes of its ASCII characters;
+            // one character alone ("_" 5F 00 or 开 00 5F) may be either byte order.
+            const bool someAscii =
+                std::any_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() < 0x80; });
+            for (const Encoding e : {Encoding::Utf16LeNoMark, Encoding::Utf16BeNoMark}) {
+                if (!someAscii || piece.size() < 2)
+                    break;
+                ++utf16Pieces;
+                const text_codec::Decoded d =
+                    encoding_detection::decode(text_codec::encode(piece, e));
+                const bool ok = d.encoding == e && d.text == piece;
+                utf16Right += ok;
+                if (!ok && ++shown <= 10)
+                    qWarning() << "UTF-16 piece" << piece << "opened as" << d.text;
             }
         }
-        qInfo("pieces opened in their own encoding: GBK %.2f %%, UTF-8 %.2f %%",
-              100.0 * right[0] / kPieces, 100.0 * right[1] / kPieces);
-        QVERIFY(right[0] >= kPieces * 999 / 1000);
-        QVERIFY(right[1] >= kPieces * 999 / 1000);
+        for (int b = 0; b < 3; ++b)
+            qInfo("%s characters, %d pieces: GBK %.2f %%, UTF-8 %.2f %%",
+                  b == 0   ? "1-4"
+                  : b == 1 ? "5-16"
+                           : "17+",
+                  pieces[b], 100.0 * right[0][b] / pieces[b], 100.0 * right[1][b] / pieces[b]);
+        qInfo("UTF-16 without a mark, pieces of 2+ characters with an ASCII one: %d of %d",
+              utf16Right, utf16Pieces);
+        QCOMPARE(utf16Right, utf16Pieces);
+        QCOMPARE(right[0][1], pieces[1]);
+        QCOMPARE(right[0][2], pieces[2]);
+        QVERIFY(right[0][0] * 10000LL >= pieces[0] * 9999LL);
+        QCOMPARE(right[1][2], pieces[2]);
     }
 };
 

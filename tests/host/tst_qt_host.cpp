@@ -47,6 +47,30 @@ class TstQtHost : public QObject {
         QCOMPARE(box.defaultButton()->text(), buttons.section(u'=', 0, 0));
     }
 
+    // A short message still shows its whole title: the box is as wide as it needs.
+    void wideEnoughForTheTitle_data() {
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("error number") << QStringLiteral("错误:17") << QString();
+        QTest::newRow("go to line") << QStringLiteral("行数超过范围") << QString();
+        QTest::newRow("long title")
+            << QStringLiteral("完成...") << QStringLiteral("Quillet 的一个很长很长的消息框标题");
+    }
+    void wideEnoughForTheTitle() {
+        QFETCH(QString, prompt);
+        QFETCH(QString, title);
+        QMessageBox box;
+        setUpMessageBox(box, prompt, 64, title);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY2(
+            box.width() >= titleBarWidth(box.windowTitle()),
+            qPrintable(
+                QStringLiteral("%1 < %2").arg(box.width()).arg(titleBarWidth(box.windowTitle()))));
+        QVERIFY(titleBarWidth(box.windowTitle()) >
+                box.fontMetrics().horizontalAdvance(box.windowTitle()) + 100);
+    }
+
     void titleIsKept() {
         QMessageBox box;
         setUpMessageBox(box, QString(), 16, QStringLiteral("标题"));

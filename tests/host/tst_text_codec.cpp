@@ -7,8 +7,9 @@ using text_codec::Encoding;
 
 namespace {
 
-constexpr Encoding kAll[] = {Encoding::Gbk,     Encoding::Gb18030, Encoding::Utf8,
-                             Encoding::Utf8Bom, Encoding::Utf16Le, Encoding::Utf16Be};
+constexpr Encoding kAll[] = {Encoding::Gbk,           Encoding::Gb18030,      Encoding::Utf8,
+                             Encoding::Utf8Bom,       Encoding::Utf16Le,      Encoding::Utf16Be,
+                             Encoding::Utf16LeNoMark, Encoding::Utf16BeNoMark};
 
 QByteArray fourByte(int linear) {
     QByteArray b(4, Qt::Uninitialized);
@@ -49,6 +50,12 @@ class TstTextCodec : public QObject {
             << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xE4\xB8\xAD");
         QTest::newRow("utf-16 be, pair") << QStringLiteral("\U0001F600\r") << int(Encoding::Utf16Be)
                                          << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00\0\r", 8);
+        QTest::newRow("utf-16 le without a mark")
+            << QStringLiteral("中\r") << int(Encoding::Utf16LeNoMark)
+            << QByteArray("\x2D\x4E\r\0", 4);
+        QTest::newRow("utf-16 be without a mark")
+            << QStringLiteral("中\r") << int(Encoding::Utf16BeNoMark)
+            << QByteArray("\x4E\x2D\0\r", 4);
     }
 
     void roundTrip() {

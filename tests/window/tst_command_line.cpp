@@ -1,12 +1,16 @@
 #include "file_fixtures.h"
+#include "host/file_name.h"
 #include "host/text_box.h"
 #include "scripted_host.h"
 #include "window/command_line.h"
 #include "window/form1.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 using Action = command_line::Request::Action;
@@ -58,7 +62,9 @@ class TstCommandLine : public QObject {
         row("version", {"--version"}, Action::PrintVersion, "", "Quillet 1.01\n");
         row("-v with a file", {"a.txt", "-v"}, Action::PrintVersion, "", "Quillet 1.01\n");
         row("help", {"-h"}, Action::PrintHelp, "", "[文件]");
-        row("help all", {"--help-all"}, Action::PrintHelp, "", "--version");
+        // Qt's options are not ours to list: --help-all is no option.
+        row("help all", {"--help-all"}, Action::Fail, "", "help-all");
+        row("help, long", {"--help"}, Action::PrintHelp, "", "--version");
         row("unknown option", {"--bogus"}, Action::Fail, "", "bogus");
         row("unknown option and help", {"--bogus", "--help"}, Action::Fail, "", "bogus");
         row("two files", {"a.txt", "b.txt"}, Action::Fail, "", "一次只能打开一个文件");
@@ -123,6 +129,102 @@ class TstCommandLine : public QObject {
         QCOMPARE(form.windowTitle(), dialogForm.windowTitle());
         QCOMPARE(form.InputFileName, dialogForm.InputFileName);
         QCOMPARE(host.shown(), dialogHost.shown());
+    }
+
+    // A name from a Windows archive, GBK bytes: its bytes reach the system
+    // call, the title shows it decoded as GBK, and a save keeps the name.
+    void nameThatIsNotUtf8() {
+        const QByteArray name("\xB2\xE2\xCA\xD4.txt"); // 测试.txt in GBK
+        const QByteArray full = QFile::encodeName(dir.path()) + '/' + name;
+        {
+            QFile f;
+            const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            QVERIFY(f.open(fd, QIODevice::WriteOnly, QFile::AutoCloseHandle));
+            f.write("\xD6\xD0\xCE\xC4\r\n");
+        }
+        const char* argv[] = {"quillet", name.constData()};
+        const command_line::Request request = command_line::parse(command_line::arguments(2, argv));
+        QCOMPARE(request.action, Action::OpenWindow);
+        ScriptedHost host;
+        Form1 form(host);
+        QVERIFY(command_line::openRequested(form, request));
+        QCOMPARE(form.Text1->text(), QStringLiteral("中文"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("测试.txt - Quillet"));
+        form.Text1->setSelStart(2);
+        form.Text1->setSelText(QStringLiteral("!"));
+        host.answers = {msgbox::No};
+        form.MuSave_Click();
+        QVERIFY2(host.messages.isEmpty(), qPrintable(host.shown().join(u'\n')));
+        QFile saved;
+        const int fd = ::open(full.constData(), O_RDONLY);
+        QVERIFY(fd >= 0);
+        QVERIFY(saved.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle));
+        QCOMPARE(saved.readAll(), QByteArray("\xD6\xD0\xCE\xC4!\r\n"));
+        // Save As offers the name as the user reads it.
+        host.chosenFiles.push_back(QString(QChar(u'\0')));
+        form.MuSaveAs_Click();
+        QCOMPARE(host.dialogs.value(0).fileName, dir.path() + QStringLiteral("/测试.txt"));
+        // One entry: the same name, no second file beside it.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 0);
+        QCOMPARE(::access(full.constData(), F_OK), 0);
+        ::unlink(full.constData());
+    }
+
+    // Names as bytes and back, and as the user reads them.
+    void fileNames_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("display");
+        QTest::newRow("utf-8") << QByteArray("/tmp/测试.txt") << QStringLiteral("/tmp/测试.txt");
+        QTest::newRow("gbk") << QByteArray("/tmp/\xB2\xE2\xCA\xD4.txt")
+                             << QStringLiteral("/tmp/测试.txt");
+        QTest::newRow("utf-8 directory, gbk name")
+            << QByteArray("/目录/\xB2\xE2\xCA\xD4.txt") << QStringLiteral("/目录/测试.txt");
+        // Not UTF-8, so read as GBK: whatever the bytes say there.
+        QTest::newRow("cut utf-8 sequence") << QByteArray("a\xE4\xB8") << QStringLiteral("a涓");
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF") << QStringLiteral("蜡");
+    }
+    void fileNames() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, display);
+        const QString name = file_name::fromBytes(bytes);
+        QCOMPARE(file_name::toBytes(name), bytes);
+        QCOMPARE(file_name::display(name), display);
+    }
+
+    // Without a display the program says so in Chinese and ends with status 1;
+    // help and version still work.
+    void noDisplay_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("display"); // DISPLAY; empty: unset
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // on stdout, or stderr for status 1
+        QTest::newRow("file, no display") << QStringList{"a.txt"} << "" << 1 << "图形显示环境";
+        QTest::newRow("no display that answers") << QStringList{} << ":97" << 1 << "图形显示环境";
+        QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "[文件]";
+        QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "Quillet 1.01";
+    }
+    void noDisplay() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, display);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(v));
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(QUILLET_PROGRAM), args);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        const QString said = QString::fromUtf8(status ? program.readAllStandardError()
+                                                      : program.readAllStandardOutput());
+        QVERIFY2(said.contains(output), qPrintable(said));
+        if (status)
+            QVERIFY2(said.contains(QStringLiteral("--help")), qPrintable(said));
     }
 };
 

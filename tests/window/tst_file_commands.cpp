@@ -1,5 +1,6 @@
 #include "file_fixtures.h"
 #include "form_fixtures.h"
+#include "host/file_dialog.h"
 #include "host/file_io.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTest>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,6 +111,62 @@ class TstFileCommands : public QObject, FormFixture {
             "\xE4\xB8\xAD\xE6\x96\x87\r\n");
         const QByteArray utf16("\xFF\xFE\x2D\x4E\r\0\n\0a\0\r\0\n\0", 14);
         row("utf-16 le keeps its mark", utf16, "中\r\na", utf16);
+        // Without a mark: found by its NUL bytes, saved in its order, still without one.
+        const QByteArray poemLe("\x8A\x5E\x4D\x52\x0E\x66\x08\x67\x49\x51\r\0\n\0", 14);
+        row("utf-16 le without a mark", poemLe, "床前明月光", poemLe);
+        const QByteArray poemBe("\x5E\x8A\x52\x4D\x66\x0E\x67\x08\x51\x49\0\r\0\n", 14);
+        row("utf-16 be without a mark", poemBe, "床前明月光", poemBe);
+    }
+
+    // What a save would change is said first: at the open for bytes no
+    // encoding reads (NULs outside UTF-16), at the save for a GBK character the
+    // file held in both its forms (the save writes one form for both).
+    void lossySavesWarn_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("atOpen");
+        QTest::addColumn<QString>("atSave");
+        QTest::addColumn<QByteArray>("saved");
+        auto row = [](const char* name, const QByteArray& file, const char* atOpen,
+                      const char* atSave, const QByteArray& saved) {
+            QTest::newRow(name) << file << QString::fromUtf8(atOpen) << QString::fromUtf8(atSave)
+                                << saved;
+        };
+        row("euro as 80 and A2 E3", "\x80\xA2\xE3\r\n", "", "单字节形式", "\x80\x80\r\n");
+        row("FF and 83 39 FE 30", "\xFF\x83\x39\xFE\x30", "", "单字节形式", "\xFF\xFF\r\n");
+        row("euro as A2 E3, FF as one byte", "\xA2\xE3\xFF", "", "单字节形式", "\x80\xFF\r\n");
+        row("NUL bytes, odd length", QByteArray("a\0b\rc", 5), "空字节", "",
+            QByteArray("a\0b\r\nc\r\n", 8));
+        row("invalid bytes", "ab\xFF\xFE\xFF", "无法识别的字节", "",
+            "ab\xFF\x84\x31\xA4\x37\xFF\r\n");
+    }
+
+    void lossySavesWarn() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, atOpen);
+        QFETCH(QString, atSave);
+        QFETCH(QByteArray, saved);
+        const QString p = path(QStringLiteral("in.txt"));
+        writeBytes(p, file);
+        open(p);
+        QCOMPARE(host->messages.size(), int(!atOpen.isEmpty()));
+        if (!atOpen.isEmpty())
+            QVERIFY2(shown()[0].startsWith(u"48 Quillet: 文件 "_s + p) &&
+                         shown()[0].contains(atOpen),
+                     qPrintable(shown()[0]));
+        host->messages.clear();
+        form->MuSave_Click();
+        QCOMPARE(host->messages.size(), int(!atSave.isEmpty()));
+        if (!atSave.isEmpty())
+            QVERIFY2(shown()[0].startsWith(u"48 Quillet: 文件 "_s + p) &&
+                         shown()[0].contains(atSave),
+                     qPrintable(shown()[0]));
+        QCOMPARE(readBytes(p), saved);
+        // The output box is no document of the file's: it saves without the warning.
+        host->messages.clear();
+        showReport(form->Text1->text());
+        host->chosenFiles.push_back(path(QStringLiteral("out.txt")));
+        form->MuSave2_Click();
+        QVERIFY(host->messages.isEmpty());
     }
 
     void openAndSaveKeepBytes() {
@@ -265,12 +323,79 @@ class TstFileCommands : public QObject, FormFixture {
         QCOMPARE(document(), u'*' + kUntitledTitle + u"||changed"_s);
     }
 
+    // Errors speak Chinese whatever the locale; a rare one keeps the system's text.
+    void errorDescriptions_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("description");
+        const std::pair<int, const char*> rows[] = {
+            {ENOENT, "没有那个文件或目录"},
+            {EACCES, "权限不够"},
+            {EPERM, "不允许的操作"},
+            {EROFS, "只读文件系统"},
+            {ENOSPC, "磁盘空间不足"},
+            {EDQUOT, "超出磁盘配额"},
+            {EFBIG, "文件太大"},
+            {EISDIR, "这是一个目录,不是文件"},
+            {ENOTDIR, "路径中有一部分不是目录"},
+            {ENAMETOOLONG, "文件名太长"},
+            {ELOOP, "符号链接的层数过多(可能形成了循环)"},
+            {EEXIST, "文件已存在"},
+            {EBUSY, "设备或资源忙"},
+            {ETXTBSY, "文件正被执行,不能写入"},
+            {EIO, "输入/输出错误"},
+            {ENOMEM, "内存不足"},
+            {EMFILE, "打开的文件太多"},
+            {EXDEV, "不能跨文件系统移动或链接"},
+            {EINVAL, "无效的参数"},
+            {ECONNREFUSED, ""}, // the system's text
+        };
+        for (const auto& [number, text] : rows)
+            QTest::newRow(qPrintable(QString::number(number)))
+                << number
+                << (*text ? QString::fromUtf8(text) : QString::fromLocal8Bit(strerror(number)));
+    }
+    void errorDescriptions() {
+        QFETCH(int, number);
+        QFETCH(QString, description);
+        QCOMPARE(file_io::describeError(number), description);
+    }
+
+    // A missing file's message in full, as the user reads it.
+    void missingFileMessage() {
+        form->openInputFile(path(QStringLiteral("missing.txt")));
+        QCOMPARE(shown(), QStringList{QStringLiteral("16 Quillet: 错误:2\r\n没有那个文件或目录")});
+    }
+
     // Open's create prompt answered 是: the dialog creates the empty file, then opens it.
     void createEmpty() {
         const QString p = path(QStringLiteral("new file"));
         QVERIFY(!file_io::createEmpty(p));
         QCOMPARE(readBytes(p), QByteArray());
         QCOMPARE(file_io::createEmpty(p)->number, EEXIST);
+        QCOMPARE(createPrompt(p), p + QStringLiteral("\r\n该文件不存在。\r\n要创建该文件吗?"));
+    }
+
+    // A symbolic link to a missing file: the prompt says so, and 是 creates the
+    // file the link names, never "file exists".
+    void createThroughDanglingLink() {
+        const QString link = path(QStringLiteral("link.txt")),
+                      target = path(QStringLiteral("t.txt"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(createPrompt(link),
+                 link + QStringLiteral("\r\n该文件是一个符号链接,它指向的文件不存在:\r\n") +
+                     target + QStringLiteral("\r\n要创建它指向的文件吗?"));
+        QVERIFY(!file_io::createEmpty(link));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readBytes(target), QByteArray());
+        QVERIFY(form->openInputFile(link));
+        QVERIFY(host->messages.isEmpty());
+        // A link into a missing directory cannot be followed: the reason, in Chinese.
+        const QString deep = path(QStringLiteral("deep.txt"));
+        QVERIFY(QFile::link(path(QStringLiteral("no/such.txt")), deep));
+        const auto error = file_io::createEmpty(deep);
+        QVERIFY(error);
+        QCOMPARE(error->number, ENOENT);
+        QCOMPARE(error->description, QStringLiteral("没有那个文件或目录"));
     }
 
     // Saving keeps the file what it was: its links, owner, group and mode. A save
