@@ -78,7 +78,7 @@ class TestAboutHelp : public QObject, FormFixture {
     void help_data() {
         // Where ReadMe.txt is (relative to a directory holding "bin dir", the program's),
         // the viewer on the PATH, its start error, the file it opens, part of the message,
-        // and the launcher's failure after it started.
+        // the launcher's failure after it started, and a directory made beforehand.
         QTest::addColumn<QStringList>("c");
         const QString here = QStringLiteral("bin dir/ReadMe.txt");
         const QString shared = QStringLiteral("share/quillet/ReadMe.txt");
@@ -86,6 +86,9 @@ class TestAboutHelp : public QObject, FormFixture {
         const QString denied = QStringLiteral("execve: Permission denied");
         QTest::newRow("next to the program") << QStringList{here, xdg, "", here, ""};
         QTest::newRow("installed data") << QStringList{shared, xdg, "", shared, ""};
+        // A directory of that name next to the program is no help file.
+        QTest::newRow("directory in the way")
+            << QStringList{shared, xdg, "", shared, "", "", "bin dir/ReadMe.txt"};
         QTest::newRow("through gio") << QStringList{here, "gio", "", here, ""};
         QTest::newRow("missing") << QStringList{"", xdg, "", "", "ReadMe.txt"};
         QTest::newRow("no viewer") << QStringList{here, "", "", "", xdg};
@@ -105,6 +108,8 @@ class TestAboutHelp : public QObject, FormFixture {
             QDir().mkpath(QFileInfo(root.filePath(placed)).absolutePath());
             writeBytes(root.filePath(placed), "Quillet\n");
         }
+        if (!c.value(6).isEmpty())
+            QVERIFY(QDir().mkpath(root.filePath(c[6])));
         if (!viewer.isEmpty())
             host->programsOnPath << viewer;
         host->startError = c[2];
