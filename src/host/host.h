@@ -55,9 +55,6 @@ class Host {
     // The chosen full path, or a text without "." when nothing was chosen.
     virtual QString showFileDialog(const FileDialogRequest& request) = 0;
 
-    // Starts a program without waiting; false when it could not be started.
-    virtual bool shell(const QString& commandLine, int windowStyle) = 0;
-
     virtual QString clipboardText() = 0; // empty when the clipboard holds no text
     virtual void setClipboardText(const QString& text) = 0;
     virtual void clearClipboard() = 0;

@@ -19,7 +19,6 @@ class ScriptedHost : public Host {
 
     int msgBox(const QString& prompt, int style, const QString& title) override;
     QString showFileDialog(const FileDialogRequest& request) override;
-    bool shell(const QString& commandLine, int windowStyle) override;
     QString clipboardText() override { return clipboard; }
     void setClipboardText(const QString& text) override { clipboard = text; }
     void clearClipboard() override { clipboard.clear(); }
@@ -40,7 +39,6 @@ class ScriptedHost : public Host {
     std::deque<QString> chosenFiles; // next file dialog results
     QList<Message> messages;
     QList<FileDialogRequest> dialogs;
-    QStringList started;
     QString clipboard;
     QString directory = QStringLiteral("/opt/quillet");
 
