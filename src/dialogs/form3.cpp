@@ -3,8 +3,8 @@
 #include "dialogs/find_replace_logic.h"
 #include "dialogs/search_state.h"
 #include "host/host.h"
+#include "host/placeholders.h"
 #include "host/text_box.h"
-#include "window/placeholders.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

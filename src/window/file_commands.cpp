@@ -3,11 +3,11 @@
 #include "host/encoding_detection.h"
 #include "host/file_dialog.h"
 #include "host/file_io.h"
+#include "host/placeholders.h"
 #include "host/text_box.h"
 #include "host/text_codec.h"
 #include "window/document_title.h"
 #include "window/form1.h"
-#include "window/placeholders.h"
 #include "window/text_file.h"
 
 #include <cerrno>

@@ -1,13 +1,13 @@
 #include "window/form1.h"
 
+#include "host/app_icon.h"
 #include "host/key_filter.h"
+#include "host/placeholders.h"
 #include "host/qt_host.h"
 #include "host/text_box.h"
 #include "host/twips.h"
-#include "window/app_icon.h"
 #include "window/combo_presets.h"
 #include "window/document_title.h"
-#include "window/placeholders.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
