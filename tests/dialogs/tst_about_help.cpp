@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -149,26 +148,6 @@ class TestAboutHelp : public QObject, FormFixture {
             started << (QStringList{p.program} + p.arguments).join(u' '); // no arguments
         QCOMPARE(started.join(u'|'), c[2]);
         QCOMPARE(shown().join(u'|'), c[3]);
-    }
-
-    void userGuideCoversEveryCommand() {
-        QFile guide(QFINDTESTDATA("../../data/ReadMe.txt"));
-        QVERIFY(guide.open(QIODevice::ReadOnly));
-        const QByteArray bytes = guide.readAll();
-        const QString text = QString::fromUtf8(bytes);
-        QCOMPARE(text.toUtf8(), bytes); // valid UTF-8
-        // Every menu item and button, by its caption without the access key.
-        QStringList missing;
-        QStringList topics{"GBK", "UTF-8", "Ctrl+F", "F1", "行数超过范围"};
-        for (const QAction* a : form->findChildren<QAction*>())
-            topics << a->text().remove(
-                QRegularExpression(QStringLiteral("\\((&.|J)\\)|\\.\\.\\.|&")));
-        for (const QPushButton* b : form->findChildren<QPushButton*>())
-            topics << b->text();
-        for (const QString& topic : topics)
-            if (!topic.isEmpty() && !text.contains(topic))
-                missing << topic;
-        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
     }
 };
 

@@ -8,21 +8,10 @@ class TstQtTranslations : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { QVERIFY(installQtTranslations(*QCoreApplication::instance())); }
-
-    void texts() {
-        // Context, source, Chinese: the file dialog, the text box's menu, a line
-        // box's menu, the standard buttons.
-        const char* const rows[][3] = {
-            {"QFileDialog", "Save As", "另存为"}, {"QFileDialog", "&Open", "打开(&O)"},
-            {"QFileDialog", "&Save", "保存(&S)"}, {"QWidgetTextControl", "&Copy", "复制(&C)"},
-            {"QLineEdit", "&Paste", "粘贴(&P)"},  {"QPlatformTheme", "Cancel", "取消"}};
-        QStringList got, expected;
-        for (const auto& r : rows) {
-            got << QCoreApplication::translate(r[0], r[1]);
-            expected << QString::fromUtf8(r[2]);
-        }
-        QCOMPARE(got, expected);
+    // The Chinese catalogue of Qt's own texts is found and in effect.
+    void installsTheChineseCatalogue() {
+        QVERIFY(installQtTranslations(*QCoreApplication::instance()));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
     }
 };
 
