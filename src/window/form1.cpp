@@ -49,7 +49,12 @@ Form1::Form1(Host& host) : m_host(host) {
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // Hidden while still whole: hiding moves the focus out of the boxes, and
+    // their handlers (Text3's key filter among them) call into this window.
+    // QWidget's destructor would hide it only after this object is gone.
+    hide();
+}
 
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
