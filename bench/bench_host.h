@@ -18,7 +18,6 @@ class SilentHost : public Host {
         return msgbox::Ok;
     }
     QString showFileDialog(const FileDialogRequest&) override { return nextFile; }
-    bool shell(const QString&, int) override { return false; }
     QString clipboardText() override { return {}; }
     void setClipboardText(const QString&) override {}
     void clearClipboard() override {}

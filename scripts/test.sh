@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, runs every test
-# headless, then checks the desktop entry and metadata, the install layout, a
-# project that embeds this one, and the Debian package.
+# headless, and again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then checks the desktop entry and metadata, the install layout, a project
+# that embeds this one, and the Debian package.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export QUILLET_WERROR=ON
@@ -15,6 +16,17 @@ export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 (cd "$root/build" && ctest --output-on-failure -j2)
+
+echo "== The tests again under AddressSanitizer and UndefinedBehaviorSanitizer"
+# A second build tree of the tests alone; -O1 keeps the run short, line tables
+# (-g1) name file and line in every stack at a quarter less compile time than
+# -g. The tests' environment halts on the first finding.
+sanitized=(-DQUILLET_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON)
+command -v ccache >/dev/null && sanitized+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$root/build-asan" -G Ninja "${sanitized[@]}" >/dev/null
+cmake --build "$root/build-asan" -j "${QUILLET_JOBS:-$(nproc)}" --target quillet_tests
+(cd "$root/build-asan" && ctest --output-on-failure -j2)
 
 echo "== Desktop entry and AppStream metadata"
 desktop-file-validate "$root/data/quillet.desktop"

@@ -1,6 +1,6 @@
 #include "analysis/text_preparation.h"
 
-#include "analysis/substring_search.h"
+#include "host/substring_search.h"
 
 #include <QBitArray>
 #include <QStringList>

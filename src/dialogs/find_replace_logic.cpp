@@ -1,6 +1,6 @@
 #include "dialogs/find_replace_logic.h"
 
-#include "analysis/substring_search.h"
+#include "host/substring_search.h"
 
 #include <algorithm>
 #include <limits>

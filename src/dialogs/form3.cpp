@@ -4,8 +4,8 @@
 #include "dialogs/search_state.h"
 #include "host/host.h"
 #include "host/memory.h"
+#include "host/placeholders.h"
 #include "host/text_box.h"
-#include "window/placeholders.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

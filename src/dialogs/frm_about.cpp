@@ -1,8 +1,8 @@
 #include "dialogs/frm_about.h"
 
+#include "host/app_icon.h"
 #include "host/host.h"
 #include "host/text_box.h"
-#include "window/app_icon.h"
 
 #include <QFrame>
 #include <QLabel>

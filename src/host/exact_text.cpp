@@ -83,7 +83,8 @@ void splice(QString& s, qsizetype position, qsizetype length, QStringView text) 
     QChar* d = s.data();
     std::memmove(d + position + text.size(), d + position + length,
                  size_t(oldSize - position - length) * sizeof(QChar));
-    std::memcpy(d + position, text.data(), size_t(text.size()) * sizeof(QChar));
+    if (!text.isEmpty()) // an empty view may have no data at all, and memcpy takes none
+        std::memcpy(d + position, text.data(), size_t(text.size()) * sizeof(QChar));
     if (newSize < oldSize)
         s.truncate(newSize);
 }

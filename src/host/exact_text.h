@@ -49,8 +49,10 @@ Blocks renderBlocks(QStringView exact, Break tail = Break::None);
 // The view form of `exact` as a whole text, blocks joined by `blockBreak`.
 QString render(const QString& exact, QChar blockBreak = QChar(u'\n'));
 
-// s.replace(position, length, text) done in place: only the tail moves
-// (QString::replace copies the whole string when the lengths differ).
+// s.replace(position, length, text) done in place: only the tail moves. Qt 6.4's
+// QString::replace does the same on a string that is not shared, also when the
+// lengths differ (at 100 M units: 34-54 ms near the start, 1 us near the end,
+// against 450-550 ms for a copy); it copies only a shared string.
 void splice(QString& s, qsizetype position, qsizetype length, QStringView text);
 
 // Exact text for characters that were typed into the view: a block break is CR LF.

@@ -55,9 +55,6 @@ class Host {
     // The chosen full path, or a text without "." when nothing was chosen.
     virtual QString showFileDialog(const FileDialogRequest& request) = 0;
 
-    // Starts a program without waiting; false when it could not be started.
-    virtual bool shell(const QString& commandLine, int windowStyle) = 0;
-
     // The text a paste writes into a box: a box's exact text as it was copied,
     // another program's text with every line break made CR LF; empty when the
     // clipboard holds no text.

@@ -94,14 +94,6 @@ QString QtHost::showFileDialog(const FileDialogRequest& request) {
     return runFileDialog(request, QApplication::activeWindow());
 }
 
-bool QtHost::shell(const QString& commandLine, int) {
-    QStringList args = QProcess::splitCommand(commandLine);
-    if (args.isEmpty())
-        return false;
-    const QString program = args.takeFirst();
-    return QProcess::startDetached(program, args);
-}
-
 QString QtHost::clipboardText() {
     return box_clipboard::text(QApplication::clipboard()->mimeData());
 }

@@ -22,7 +22,6 @@ class QtHost : public Host {
   public:
     int msgBox(const QString& prompt, int style, const QString& title) override;
     QString showFileDialog(const FileDialogRequest& request) override;
-    bool shell(const QString& commandLine, int windowStyle) override;
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;
     void clearClipboard() override;

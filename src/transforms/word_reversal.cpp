@@ -1,6 +1,6 @@
 #include "transforms/word_reversal.h"
 
-#include "analysis/substring_search.h"
+#include "host/substring_search.h"
 #include "transforms/case_reversal.h"
 
 #include <algorithm>

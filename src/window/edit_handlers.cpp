@@ -1,9 +1,9 @@
 // The Edit menu, the selection rule and the input box's key and mouse release.
 #include "dialogs/search_state.h"
 #include "host/memory.h"
+#include "host/placeholders.h"
 #include "host/text_box.h"
 #include "window/form1.h"
-#include "window/placeholders.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,11 +4,11 @@
 #include "host/file_dialog.h"
 #include "host/file_io.h"
 #include "host/file_name.h"
+#include "host/placeholders.h"
 #include "host/text_box.h"
 #include "host/text_codec.h"
 #include "window/document_title.h"
 #include "window/form1.h"
-#include "window/placeholders.h"
 #include "window/text_file.h"
 
 #include <algorithm>

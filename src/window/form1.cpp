@@ -1,13 +1,13 @@
 #include "window/form1.h"
 
+#include "host/app_icon.h"
 #include "host/key_filter.h"
+#include "host/placeholders.h"
 #include "host/qt_host.h"
 #include "host/text_box.h"
 #include "host/twips.h"
-#include "window/app_icon.h"
 #include "window/combo_presets.h"
 #include "window/document_title.h"
-#include "window/placeholders.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -50,8 +50,11 @@ Form1::Form1(Host& host) : m_host(host) {
 }
 
 Form1::~Form1() {
-    // The number box loses the focus while the window's children are destroyed,
-    // after this object's own part is gone: its filter must not call back here.
+    // Hidden while still whole: hiding moves the focus out of the boxes, and
+    // their handlers (Text3's key filter among them) call into this window.
+    // QWidget's destructor would hide it only after this object is gone.
+    hide();
+    // The number box's filter must not call back here either once this part is gone.
     Text3->setValidator(nullptr);
 }
 

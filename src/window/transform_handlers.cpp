@@ -1,12 +1,12 @@
 // The toolbox's text transforms: case and reversal of the selected input text,
 // word reversal and separator insertion over the whole input text.
 #include "host/memory.h"
+#include "host/placeholders.h"
 #include "host/text_box.h"
 #include "transforms/case_reversal.h"
 #include "transforms/separator_insertion.h"
 #include "transforms/word_reversal.h"
 #include "window/form1.h"
-#include "window/placeholders.h"
 
 #include <QLineEdit>
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Links the whole window and its resources into another project's program.
-#include "window/app_icon.h"
+#include "host/app_icon.h"
 #include "window/form1.h"
 
 #include <QApplication>

@@ -59,6 +59,7 @@ class TestGoToLine : public QObject, FormFixture {
         row("eleven digits", "abc", "12345678901", -1);
         row("just beyond 32 bits", "abc", "2147483648", -1);
         row("1 when cut to 32 bits", "abc", "4294967297", -1);
+        row("3 when cut to 64 bits", "1\n2\n3\n4", "18446744073709551619", -1);
     }
     void goTo() {
         QFETCH(QString, text);

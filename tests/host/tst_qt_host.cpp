@@ -7,34 +7,27 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The real host's message boxes, set up but never shown.
 class TstQtHost : public QObject {
     Q_OBJECT
 
   private slots:
+    // The answers of the two questions, and what Esc and the close box answer.
     void messageBoxButtons_data() {
         QTest::addColumn<int>("style");
-        QTest::addColumn<int>("icon");
         QTest::addColumn<QString>("buttons"); // caption=result, default first, Esc marked "!"
-        auto row = [](const char* name, int style, QMessageBox::Icon icon, const char* buttons) {
-            QTest::newRow(name) << style << int(icon) << QString::fromUtf8(buttons);
-        };
-        row("16 error", 16, QMessageBox::Critical, "确定=1!");
-        row("48 warning", 48, QMessageBox::Warning, "确定=1!");
-        row("64 information", 64, QMessageBox::Information, "确定=1!");
-        row("51 unsaved changes", 51, QMessageBox::Warning, "是(&Y)=6 否(&N)=7 取消=2!");
-        row("36 yes or no", 36, QMessageBox::Question, "是(&Y)=6 否(&N)=7!");
+        QTest::newRow("51 unsaved changes") << 51 << u"是(&Y)=6 否(&N)=7 取消=2!"_s;
+        QTest::newRow("36 yes or no") << 36 << u"是(&Y)=6 否(&N)=7!"_s;
     }
 
     void messageBoxButtons() {
         QFETCH(int, style);
-        QFETCH(int, icon);
         QFETCH(QString, buttons);
         QMessageBox box;
         const auto results = setUpMessageBox(box, QStringLiteral("prompt"), style, QString());
         QCOMPARE(box.windowTitle(), QStringLiteral("Quillet"));
-        QCOMPARE(box.text(), QStringLiteral("prompt"));
-        QCOMPARE(int(box.icon()), icon);
         QStringList seen;
         for (const QAbstractButton* b : box.buttons())
             seen << b->text() + u'=' + QString::number(results.value(b, -1)) +
@@ -69,12 +62,6 @@ class TstQtHost : public QObject {
                 QStringLiteral("%1 < %2").arg(box.width()).arg(titleBarWidth(box.windowTitle()))));
         QVERIFY(titleBarWidth(box.windowTitle()) >
                 box.fontMetrics().horizontalAdvance(box.windowTitle()) + 100);
-    }
-
-    void titleIsKept() {
-        QMessageBox box;
-        setUpMessageBox(box, QString(), 16, QStringLiteral("标题"));
-        QCOMPARE(box.windowTitle(), QStringLiteral("标题"));
     }
 
     // A box's copy comes back exactly; other programs see LF line breaks, and

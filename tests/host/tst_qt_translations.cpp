@@ -13,26 +13,16 @@ class TstQtTranslations : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { QVERIFY(installQtTranslations(*QCoreApplication::instance())); }
-
-    void texts() {
-        // Context, source, Chinese: the file dialog, the text box's menu, a line
-        // box's menu, the standard buttons.
-        const char* const rows[][3] = {{"QFileDialog", "Save As", "另存为"},
-                                       {"QFileDialog", "&Open", "打开(&O)"},
-                                       {"QFileDialog", "&Save", "保存(&S)"},
-                                       {"QWidgetTextControl", "&Copy", "复制(&C)"},
-                                       {"QLineEdit", "&Paste", "粘贴(&P)"},
-                                       {"QPlatformTheme", "Cancel", "取消"},
-                                       // Missing from Qt's translation: named by us.
-                                       {"QAbstractFileIconProvider", "Folder", "文件夹"},
-                                       {"QAbstractFileIconProvider", "%1 File", "%1 文件"}};
-        QStringList got, expected;
-        for (const auto& r : rows) {
-            got << QCoreApplication::translate(r[0], r[1]);
-            expected << QString::fromUtf8(r[2]);
-        }
-        QCOMPARE(got, expected);
+    // The Chinese catalogue of Qt's own texts is found and in effect, and the
+    // texts it lacks are named by us.
+    void installsTheChineseCatalogue() {
+        QVERIFY(installQtTranslations(*QCoreApplication::instance()));
+        const QStringList got = {
+            QCoreApplication::translate("QPlatformTheme", "Cancel"),
+            QCoreApplication::translate("QAbstractFileIconProvider", "Folder"),
+            QCoreApplication::translate("QAbstractFileIconProvider", "%1 File")};
+        QCOMPARE(got, (QStringList{QStringLiteral("取消"), QStringLiteral("文件夹"),
+                                   QStringLiteral("%1 文件")}));
     }
 
     // The file dialog's type column, as Qt's file model asks for it.

@@ -25,11 +25,6 @@ QString ScriptedHost::showFileDialog(const FileDialogRequest& request) {
     return path;
 }
 
-bool ScriptedHost::shell(const QString& commandLine, int) {
-    started.append(commandLine);
-    return true;
-}
-
 bool ScriptedHost::startProgram(const QString& program, const QStringList& arguments,
                                 QString* error) {
     programs.append({program, arguments});

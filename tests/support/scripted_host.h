@@ -20,7 +20,6 @@ class ScriptedHost : public Host {
 
     int msgBox(const QString& prompt, int style, const QString& title) override;
     QString showFileDialog(const FileDialogRequest& request) override;
-    bool shell(const QString& commandLine, int windowStyle) override;
     // `clipboard` is what other programs see; a box's own copy comes back exactly
     // while it is still there.
     QString clipboardText() override;
@@ -43,7 +42,6 @@ class ScriptedHost : public Host {
     std::deque<QString> chosenFiles; // next file dialog results
     QList<Message> messages;
     QList<FileDialogRequest> dialogs;
-    QStringList started;
     QString clipboard;
     std::optional<QString> boxCopy;    // the exact text beside `clipboard`
     bool clipboardOutOfMemory = false; // clipboardText() throws std::bad_alloc

@@ -167,8 +167,16 @@ class TstTransforms : public QObject {
         }
     }
 
+    // 1,000 separators of 1,000 units: a result of 1,001,000 units, over the limit.
+    void separatorInsertionRefusesAHugeResult_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("interval") << QStringLiteral("1");
+        QStringList groups(1000, QStringLiteral("1"));
+        QTest::newRow("group list") << groups.join(u' ');
+    }
     void separatorInsertionRefusesAHugeResult() {
-        const auto result = transforms::insertSeparators(QString(1000, u'a'), QStringLiteral("1"),
+        QFETCH(QString, pattern);
+        const auto result = transforms::insertSeparators(QString(1000, u'a'), pattern,
                                                          QString(1000, u'-'), 100'000);
         QVERIFY(result.tooLong);
         QCOMPARE(result.insertions, 0);

@@ -1,4 +1,4 @@
-#include "analysis/substring_search.h"
+#include "host/substring_search.h"
 
 #include <QChar>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "window/app_icon.h"
+#include "host/app_icon.h"
 
 QIcon appIcon() {
     return QIcon(QStringLiteral(":/icons/quillet.png"));
