@@ -271,8 +271,8 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
     }
     const bool removeCrLf = m_fast && m_options.preparation.removeLineBreaks;
     const std::uint64_t base = char_tally::keyOf(std::uint64_t(task.file), 0);
-    const std::size_t chunk = std::max<std::size_t>(m_options.chunkBytes, 16);
-    buffer.resize(std::max(chunk, m_options.detectBytes) + 8);
+    const std::size_t chunk = std::max<std::size_t>(m_options.chunkBytes, 1);
+    buffer.resize(std::max({chunk, m_options.detectBytes, std::size_t(4)}) + 8);
 
     std::uint64_t offset = task.start; // of buffer[0] in the file
     std::size_t have = 0;              // bytes in the buffer
@@ -302,7 +302,7 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
     Encoding e = task.encoding;
     std::size_t pos = 0;
     if (!task.piece) {
-        if (!fill(m_options.detectBytes))
+        if (!fill(std::max<std::size_t>(m_options.detectBytes, 4)))
             return r;
         e = m_options.encoding.value_or(detect(buffer.data(), have, atEnd));
         pos = markLength(e, buffer.data(), have);
