@@ -89,6 +89,10 @@ Encoding detect(const char* p, std::size_t n, bool whole) {
     return encoding_detection::decode(QByteArray::fromRawData(p, qsizetype(cut))).encoding;
 }
 
+// As many well-formed multi-byte sequences as make a text without a stray
+// byte UTF-8 for the window's decision.
+constexpr std::uint64_t kConvincingUtf8 = 16;
+
 struct TallySink {
     char_tally::Dense& tally;
     std::uint64_t base;
@@ -301,15 +305,37 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
 
     Encoding e = task.encoding;
     std::size_t pos = 0;
+    byte_decoding::Stats stats;
     if (!task.piece) {
         if (!fill(std::max<std::size_t>(m_options.detectBytes, 4)))
             return r;
-        e = m_options.encoding.value_or(detect(buffer.data(), have, atEnd));
+        if (m_options.encoding) {
+            e = *m_options.encoding;
+        } else if (m_fast && atEnd && !markLength(Encoding::Utf8, buffer.data(), have) &&
+                   !markLength(Encoding::Utf16Le, buffer.data(), have) &&
+                   !markLength(Encoding::Utf16Be, buffer.data(), have)) {
+            // A whole small file: counted as UTF-8 in the same pass that
+            // collects the evidence. Well-formed throughout, with enough
+            // multi-byte sequences, it is UTF-8 for the window too (a test
+            // holds the two together); otherwise the window's decision is
+            // made and the file counted afresh.
+            TallySink sink{tally, base};
+            decode(Encoding::Utf8, buffer.data(), have, true, removeCrLf, 0, sink, stats);
+            if (stats.invalid == 0 && stats.multiByte >= kConvincingUtf8) {
+                r.encoding = Encoding::Utf8;
+                r.items = tally.take();
+                return r;
+            }
+            tally.take();
+            stats = {};
+            e = detect(buffer.data(), have, atEnd);
+        } else {
+            e = detect(buffer.data(), have, atEnd);
+        }
         pos = markLength(e, buffer.data(), have);
     }
     r.encoding = e;
 
-    byte_decoding::Stats stats;
     std::vector<char16_t> units, prepared;
     std::optional<stream_preparation::Preparer> preparer;
     std::optional<stream_preparation::OccurrenceCounter> occurrences;

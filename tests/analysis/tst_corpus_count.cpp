@@ -4,6 +4,7 @@
 #include "analysis/frequency_report.h"
 #include "cli/table_writers.h"
 #include "file_fixtures.h"
+#include "host/encoding_detection.h"
 #include "host/text_codec.h"
 
 #include <QTemporaryDir>
@@ -214,6 +215,39 @@ class TstCorpusCount : public QObject {
         QCOMPARE(r.files[0].encoding, Encoding::Utf8);
         QCOMPARE(r.files[0].invalid, std::uint64_t(2));
         QCOMPARE(r.files[0].bytes, std::uint64_t(head.size() + 3));
+    }
+
+    // Whole small files are counted as UTF-8 while the evidence is collected;
+    // the decision must stay the window's.
+    void decisionIsTheWindows_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString chinese = QStringLiteral("中文的文本,一二三四五六七八九十。");
+        QTest::newRow("utf-8") << chinese.toUtf8();
+        QTest::newRow("few sequences") << QStringLiteral("abc中文def").toUtf8();
+        QTest::newRow("fifteen sequences") << chinese.left(15).toUtf8();
+        QTest::newRow("sixteen sequences") << chinese.left(16).toUtf8();
+        QTest::newRow("one stray byte") << chinese.toUtf8() + "\xFF";
+        QTest::newRow("cut at the end") << chinese.toUtf8().chopped(1);
+        QTest::newRow("gbk") << text_codec::encode(chinese.repeated(3), Encoding::Gbk);
+        QTest::newRow("ascii") << QByteArray("plain text\r\n");
+        QTest::newRow("utf-8 mark") << "\xEF\xBB\xBF" + chinese.toUtf8();
+        QTest::newRow("utf-16") << text_codec::encode(chinese, Encoding::Utf16Be);
+        QTest::newRow("empty") << QByteArray();
+    }
+
+    void decisionIsTheWindows() {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        writeBytes(path, bytes);
+        const text_codec::Decoded window = encoding_detection::decode(bytes);
+        const corpus_count::Result r = corpus_count::count({path}, Options());
+        QCOMPARE(r.files[0].encoding, window.encoding);
+        QCOMPARE(r.files[0].invalid > 0, window.invalidBytes);
+        preparation::Options p;
+        QCOMPARE(engineReport(r, frequency::Order::FirstAppearance),
+                 frequency::report(preparation::prepare(window.text, p),
+                                   frequency::Order::FirstAppearance));
     }
 
     void unreadableFilesAmongReadableOnes() {
