@@ -226,6 +226,10 @@ class TstCorpusCount : public QObject {
         QTest::newRow("few sequences") << QStringLiteral("abc中文def").toUtf8();
         QTest::newRow("fifteen sequences") << chinese.left(15).toUtf8();
         QTest::newRow("sixteen sequences") << chinese.left(16).toUtf8();
+        // Valid UTF-8 (U+0121) that reads better as GBK hanzi: the window's
+        // comparison decides below sixteen sequences, the first rule from there.
+        QTest::newRow("15 x C4 A1") << QByteArray("\xC4\xA1").repeated(15);
+        QTest::newRow("16 x C4 A1") << QByteArray("\xC4\xA1").repeated(16);
         QTest::newRow("one stray byte") << chinese.toUtf8() + "\xFF";
         QTest::newRow("cut at the end") << chinese.toUtf8().chopped(1);
         QTest::newRow("gbk") << text_codec::encode(chinese.repeated(3), Encoding::Gbk);
