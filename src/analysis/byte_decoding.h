@@ -26,19 +26,32 @@ std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeC
                  std::uint64_t base, Sink& sink, Stats& stats) {
     std::size_t i = 0;
     while (i < n) {
-        // Eight ASCII bytes at a time, unless one of them is a CR to look at.
-        if (i + 8 <= n) {
-            std::uint64_t w;
-            std::memcpy(&w, p + i, 8);
-            if ((w & 0x8080808080808080ull) == 0 && !(removeCrLf && std::memchr(p + i, '\r', 8))) {
-                for (int k = 0; k < 8; ++k)
-                    sink.put(p[i + k], base + i + k);
-                i += 8;
+        const unsigned char b = p[i];
+        // Three bytes, the common case of Chinese text: straight through.
+        if ((b & 0xF0) == 0xE0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
+            (p[i + 2] & 0xC0) == 0x80) [[likely]] {
+            const char32_t cp = char32_t(b & 0x0F) << 12 | char32_t(p[i + 1] & 0x3F) << 6 |
+                                char32_t(p[i + 2] & 0x3F);
+            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) [[likely]] {
+                ++stats.multiByte;
+                sink.put(cp, base + i);
+                i += 3;
                 continue;
             }
         }
-        const unsigned char b = p[i];
         if (b < 0x80) {
+            // Eight ASCII bytes at a time, unless one of them is a CR to look at.
+            if (i + 8 <= n) {
+                std::uint64_t w;
+                std::memcpy(&w, p + i, 8);
+                if ((w & 0x8080808080808080ull) == 0 &&
+                    !(removeCrLf && std::memchr(p + i, '\r', 8))) {
+                    for (int k = 0; k < 8; ++k)
+                        sink.put(p[i + k], base + i + k);
+                    i += 8;
+                    continue;
+                }
+            }
             if (b == '\r' && removeCrLf) {
                 if (i + 1 == n && !final)
                     return i;
@@ -50,18 +63,6 @@ std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeC
             sink.put(b, base + i);
             ++i;
             continue;
-        }
-        // Three bytes, the common case of Chinese text: straight through.
-        if ((b & 0xF0) == 0xE0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
-            (p[i + 2] & 0xC0) == 0x80) {
-            const char32_t cp = char32_t(b & 0x0F) << 12 | char32_t(p[i + 1] & 0x3F) << 6 |
-                                char32_t(p[i + 2] & 0x3F);
-            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) [[likely]] {
-                ++stats.multiByte;
-                sink.put(cp, base + i);
-                i += 3;
-                continue;
-            }
         }
         int length;
         char32_t min;
