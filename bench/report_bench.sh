@@ -45,25 +45,35 @@ echo "corpus: $corpus_bytes bytes in $(find "$data/corpus" -name '*.txt' | wc -l
 cat "$data"/gb18030-1g.txt "$data"/utf8-4g.txt > /dev/null # in the page cache, as the corpus is after writing
 find "$data/corpus" -name '*.txt' -print0 | xargs -0 cat > /dev/null
 
-seconds() { # the wall time of a command, its output thrown away
-    local start end
-    start=$(date +%s.%N)
-    "$@" > /dev/null
-    end=$(date +%s.%N)
-    echo "$end - $start" | bc
+# "wall cpu": the wall time and the processor time (user + system) of a
+# command, its output thrown away; on a shared machine the processor time is
+# the steadier figure.
+measure() {
+    /usr/bin/time -f "%e %U %S" "$@" 2>&1 >/dev/null | tail -1 | awk '{printf "%.2f %.2f", $1, $2 + $3}'
 }
 peak() { # the peak resident set of a command, in MiB
     /usr/bin/time -v "$@" 2>&1 >/dev/null | awk '/Maximum resident/ {printf "%.1f", $6 / 1024}'
 }
+ratio() { echo "$1 / $2" | bc -l | xargs printf '%.1f'; }
+line() { # name, then "wall cpu" of quillet-report and of each other program with its name
+    local name="$1" q="$2"
+    shift 2
+    printf '%s: quillet-report %s s (cpu %s s)' "$name" ${q% *} ${q#* }
+    while (($#)); do
+        printf ', %s %s s (cpu %s s; %sx wall, %sx cpu)' "$1" ${2% *} ${2#* } \
+            "$(ratio ${2% *} ${q% *})" "$(ratio ${2#* } ${q#* })"
+        shift 2
+    done
+    echo
+}
 
-q=$(seconds "$program" --quiet --order count "$data/corpus")
-w=$(seconds sh -c "find '$data/corpus' -name '*.txt' -print0 | LC_ALL=C.UTF-8 xargs -0 wc -m | tail -1")
-c=$(seconds "$python" "$root/bench/report_counter.py" "$data/corpus")
-printf '1 GB UTF-8, 10,000 files: quillet-report %.2f s, wc -m %.2f s (%.1fx), Counter script %.2f s (%.1fx)\n' \
-    "$q" "$w" "$(echo "$w / $q" | bc -l)" "$c" "$(echo "$c / $q" | bc -l)"
-g=$(seconds "$program" --quiet --order count "$data/gb18030-1g.txt")
-gc=$(seconds "$python" "$root/bench/report_counter.py" --gb18030 "$data/gb18030-1g.txt")
-printf '1 GB GB18030 file: quillet-report %.2f s, Counter script %.2f s (%.1fx)\n' "$g" "$gc" "$(echo "$gc / $g" | bc -l)"
+q=$(measure "$program" --quiet --order count "$data/corpus")
+w=$(measure sh -c "find '$data/corpus' -name '*.txt' -print0 | LC_ALL=C.UTF-8 xargs -0 wc -m | tail -1")
+c=$(measure "$python" "$root/bench/report_counter.py" "$data/corpus")
+line "1 GB UTF-8, 10,000 files" "$q" "wc -m" "$w" "Counter script" "$c"
+g=$(measure "$program" --quiet --order count "$data/gb18030-1g.txt")
+gc=$(measure "$python" "$root/bench/report_counter.py" --gb18030 "$data/gb18030-1g.txt")
+line "1 GB GB18030 file" "$g" "Counter script" "$gc"
 printf 'peak memory: 1 GB GB18030 file %s MiB, 4 GB UTF-8 file %s MiB, 1 GB corpus %s MiB\n' \
     "$(peak "$program" --quiet "$data/gb18030-1g.txt")" "$(peak "$program" --quiet "$data/utf8-4g.txt")" \
     "$(peak "$program" --quiet "$data/corpus")"
