@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +21,12 @@ struct Stats {
     std::uint64_t multiByte = 0; // well-formed sequences of two bytes or more (UTF-8)
 };
 
+inline std::uint32_t toLittleEndian(std::uint32_t w) {
+    if constexpr (std::endian::native == std::endian::big)
+        return __builtin_bswap32(w);
+    return w;
+}
+
 // When `removeCrLf`, a CR LF pair gives nothing.
 template <class Sink>
 std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeCrLf,
@@ -27,16 +34,20 @@ std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeC
     std::size_t i = 0;
     while (i < n) {
         const unsigned char b = p[i];
-        // Three bytes, the common case of Chinese text: straight through.
-        if ((b & 0xF0) == 0xE0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
-            (p[i + 2] & 0xC0) == 0x80) [[likely]] {
-            const char32_t cp = char32_t(b & 0x0F) << 12 | char32_t(p[i + 1] & 0x3F) << 6 |
-                                char32_t(p[i + 2] & 0x3F);
-            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) [[likely]] {
-                ++stats.multiByte;
-                sink.put(cp, base + i);
-                i += 3;
-                continue;
+        // Three bytes, the common case of Chinese text: lead and continuations
+        // checked at once on four bytes read together.
+        if (i + 4 <= n) {
+            std::uint32_t w;
+            std::memcpy(&w, p + i, 4);
+            w = toLittleEndian(w);
+            if ((w & 0x00C0C0F0u) == 0x008080E0u) {
+                const char32_t cp = (w & 0x0Fu) << 12 | (w >> 8 & 0x3Fu) << 6 | (w >> 16 & 0x3Fu);
+                if (cp >= 0x800 && cp - 0xD800 >= 0x800) [[likely]] {
+                    ++stats.multiByte;
+                    sink.put(cp, base + i);
+                    i += 3;
+                    continue;
+                }
             }
         }
         if (b < 0x80) {

@@ -7,7 +7,6 @@ namespace report_cli {
 using char_tally::Items;
 __extension__ typedef unsigned __int128 Wide; // exact products of two 64-bit counts
 
-
 Table makeTable(const Items& codePoints, Units units, frequency::Order order,
                 std::optional<std::uint64_t> top) {
     Items items = units == Units::CodeUnit ? char_tally::codeUnits(codePoints) : codePoints;
@@ -42,8 +41,7 @@ std::vector<std::uint64_t> coverage(const Items& codePoints, Units units,
         const auto need = static_cast<Wide>(share) * t.total;
         std::uint64_t k = 0;
         while (k < t.rows.size() &&
-               static_cast<Wide>(k == 0 ? 0 : t.rows[k - 1].cumulative) * 100000000 <
-                   need)
+               static_cast<Wide>(k == 0 ? 0 : t.rows[k - 1].cumulative) * 100000000 < need)
             ++k;
         out.push_back(k);
     }
