@@ -167,7 +167,6 @@ struct Task {
     bool piece = false; // a part of a large file, its encoding decided beforehand
     std::uint64_t start = 0, end = 0;
     Encoding encoding = Encoding::Gbk;
-    bool last = true; // the file's last piece
 };
 
 struct TaskResult {
@@ -199,6 +198,7 @@ class Runner {
     bool m_fast;
     char_tally::CountPreparation m_countPreparation;
     std::vector<Task> m_tasks;
+    std::vector<int> m_piecesLeft; // per file
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;
     char_tally::Dense m_total;
@@ -215,7 +215,7 @@ void Runner::plan() {
     const int threads = threadCount(m_options);
     std::uint64_t totalBytes = 0;
     for (int f = 0; f < m_files.size(); ++f) {
-        Task whole{f, false, 0, 0, Encoding::Gbk, true};
+        Task whole{f, false, 0, 0, Encoding::Gbk};
         const QFileInfo info(m_files[f]);
         const std::uint64_t size = info.isFile() ? std::uint64_t(info.size()) : 0;
         totalBytes += size;
@@ -255,10 +255,10 @@ void Runner::plan() {
                 nominal + std::uint64_t(static_cast<const char*>(lf) - probe.data()) + 1;
             if (end >= size)
                 break;
-            m_tasks.push_back({f, true, start, end, e, false});
+            m_tasks.push_back({f, true, start, end, e});
             start = end;
         }
-        m_tasks.push_back({f, true, start, size, e, true});
+        m_tasks.push_back({f, true, start, size, e});
     }
     if (m_progress) {
         m_progress->bytesTotal = totalBytes;
@@ -401,11 +401,24 @@ void Runner::work() {
         file.occurrences += r.occurrences;
         file.encoding = r.encoding;
         m_result.occurrences += r.occurrences;
-        for (const char_tally::Item& item : r.items)
-            m_total.addItem(item);
-        if (m_options.perFile)
+        if (!task.piece) {
+            if (r.error.isEmpty())
+                for (const char_tally::Item& item : r.items)
+                    m_total.addItem(item);
+            if (m_options.perFile)
+                file.items = std::move(r.items);
+        } else {
+            // A large file joins the total only when all its pieces were read.
             char_tally::mergeInto(file.items, r.items);
-        if (m_progress && task.last)
+            if (--m_piecesLeft[std::size_t(task.file)] > 0)
+                continue;
+            if (file.error.isEmpty())
+                for (const char_tally::Item& item : file.items)
+                    m_total.addItem(item);
+            if (!m_options.perFile)
+                file.items.clear();
+        }
+        if (m_progress)
             ++m_progress->filesDone;
     }
 }
@@ -415,6 +428,9 @@ Result Runner::run() {
     for (int f = 0; f < m_files.size(); ++f)
         m_result.files[std::size_t(f)].path = m_files[f];
     plan();
+    m_piecesLeft.assign(m_result.files.size(), 0);
+    for (const Task& task : m_tasks)
+        m_piecesLeft[std::size_t(task.file)] += task.piece;
     const int threads =
         std::min<int>(threadCount(m_options), int(std::max<std::size_t>(1, m_tasks.size())));
     std::vector<std::thread> pool;
