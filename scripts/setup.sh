@@ -13,6 +13,8 @@ packages+=(qt6-translations-l10n)
 packages+=(desktop-file-utils appstream dpkg-dev file xdotool)
 # Real Chinese text for the encoding detection test.
 packages+=(fortunes-zh)
+# Readings, strokes and list levels of the characters: Unicode's Han database.
+packages+=(libbz2-dev unicode-data)
 
 missing=()
 for p in "${packages[@]}"; do
