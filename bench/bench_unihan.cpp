@@ -1,14 +1,38 @@
 // Times loading the Unihan table: from the compressed files (first run), and
-// from the kept compact copy (every later run). Usage: bench_unihan [DIR]
+// from the kept compact copy (every later run); and the level profile of UTF-8
+// files. Usage: bench_unihan [--unihan DIR] [FILE...]
 #include "analysis/level_profile.h"
 #include "analysis/unihan_data.h"
 #include "bench_text.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 
+namespace {
+
+std::vector<unihan::CodePointCount> tallyCodePoints(const QString& text) {
+    std::vector<std::uint64_t> counts(0x110000);
+    for (const char32_t cp : text.toUcs4())
+        ++counts[cp];
+    std::vector<unihan::CodePointCount> result;
+    for (char32_t cp = 0; cp < counts.size(); ++cp)
+        if (counts[cp])
+            result.push_back({cp, counts[cp]});
+    return result;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : unihan::defaultDirectory();
+    QString dir = unihan::defaultDirectory();
+    QStringList files;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--unihan" && i + 1 < argc)
+            dir = QString::fromLocal8Bit(argv[++i]);
+        else
+            files << QString::fromLocal8Bit(argv[i]);
+    }
     QTemporaryDir cache;
     unihan::LoadResult first;
     const double parse = bench::seconds([&] { first = unihan::load(dir, cache.path()); });
@@ -35,5 +59,19 @@ int main(int argc, char* argv[]) {
                 "profile of %zu hanzi %.2f ms\n",
                 parse, bench::median(t) * 1e3, first.table->byteSize() / 1024,
                 first.table->listedCount(), counts.size(), profile * 1e3);
+    for (const QString& name : files) {
+        QFile f(name);
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(f.errorString()));
+            return 1;
+        }
+        const std::vector<unihan::CodePointCount> counts =
+            tallyCodePoints(QString::fromUtf8(f.readAll()));
+        unihan::Profile p;
+        const double t = bench::seconds([&] { p = unihan::levelProfile(*first.table, counts); });
+        std::printf("\n%s (%zu distinct code points, profile %.3f ms)\n%s%s\n", qPrintable(name),
+                    counts.size(), t * 1e3, qPrintable(unihan::profileText(p)),
+                    qPrintable(unihan::profileSummaryRow(name, p).join(u'\t')));
+    }
     return 0;
 }
