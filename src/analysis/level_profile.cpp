@@ -28,6 +28,13 @@ QString characterText(char32_t cp) {
     return QString::fromUcs4(&cp, 1);
 }
 
+QString outsideText(const Profile& p) {
+    QStringList items;
+    for (const CodePointCount& c : p.outside)
+        items << characterText(c.cp) + u' ' + QString::number(c.count);
+    return items.join(u' ');
+}
+
 } // namespace
 
 Profile levelProfile(const Table& table, std::span<const CodePointCount> counts) {
@@ -55,44 +62,54 @@ QString percentText(std::uint64_t n, std::uint64_t total) {
     return u"%1.%2"_s.arg(h / 100).arg(h % 100, 2, 10, QLatin1Char('0'));
 }
 
-QStringList profileSummaryHeader() {
-    return {u"file"_s,           u"hanzi"_s,         u"first %"_s,
-            u"up to second %"_s, u"up to third %"_s, u"outside %"_s};
+QStringList profileHeader() {
+    return {u"hanzi"_s,
+            u"first_percent"_s,
+            u"up_to_second_percent"_s,
+            u"up_to_third_percent"_s,
+            u"outside_percent"_s,
+            u"distinct"_s,
+            u"first_distinct"_s,
+            u"second_distinct"_s,
+            u"third_distinct"_s,
+            u"outside_distinct"_s,
+            u"first_count"_s,
+            u"second_count"_s,
+            u"third_count"_s,
+            u"outside_count"_s,
+            u"outside_characters"_s};
 }
 
-QStringList profileSummaryRow(const QString& fileName, const Profile& p) {
+QStringList profileRow(const Profile& p) {
     const std::uint64_t total = p.hanzi.occurrences;
     std::uint64_t upTo = 0;
-    QStringList row{fileName, QString::number(total)};
+    QStringList row{QString::number(total)};
     for (const Level level : {Level::First, Level::Second, Level::Third}) {
         upTo += p[level].occurrences;
         row << percentText(upTo, total);
     }
-    row << percentText(p[Level::Outside].occurrences, total);
-    return row;
-}
-
-QList<QStringList> profileTable(const Profile& p) {
-    QList<QStringList> rows{
-        {u"级别 level"_s, u"字种 distinct"_s, u"字次 occurrences"_s, u"占比 % of hanzi"_s}};
-    const std::uint64_t total = p.hanzi.occurrences;
+    row << percentText(p[Level::Outside].occurrences, total) << QString::number(p.hanzi.distinct);
     for (const Level level : kLevels)
-        rows.append({levelName(level), QString::number(p[level].distinct),
-                     QString::number(p[level].occurrences),
-                     percentText(p[level].occurrences, total)});
-    rows.append({u"汉字 hanzi"_s, QString::number(p.hanzi.distinct), QString::number(total),
-                 percentText(total, total)});
-    return rows;
+        row << QString::number(p[level].distinct);
+    for (const Level level : kLevels)
+        row << QString::number(p[level].occurrences);
+    return row << outsideText(p);
 }
 
 QString profileText(const Profile& p) {
-    QString out;
-    for (const QStringList& row : profileTable(p))
-        out += row.join(u'\t') + u'\n';
-    out += u"表外字 outside the list:"_s;
-    for (const CodePointCount& c : p.outside)
-        out += u' ' + characterText(c.cp) + u' ' + QString::number(c.count);
-    return out + u'\n';
+    const std::uint64_t total = p.hanzi.occurrences;
+    QStringList lines{u"级别 level\t字种 distinct\t字次 occurrences\t占比 % of hanzi"_s};
+    for (const Level level : kLevels)
+        lines << QStringList{levelName(level), QString::number(p[level].distinct),
+                             QString::number(p[level].occurrences),
+                             percentText(p[level].occurrences, total)}
+                     .join(u'\t');
+    lines << u"汉字 hanzi\t%1\t%2\t%3"_s.arg(p.hanzi.distinct)
+                 .arg(total)
+                 .arg(percentText(total, total));
+    const QString outside = outsideText(p);
+    lines << u"表外字 outside the list:"_s + (outside.isEmpty() ? QString() : u' ' + outside);
+    return lines.join(u'\n') + u'\n';
 }
 
 QJsonObject profileJson(const Profile& p) {

@@ -3,7 +3,6 @@
 #include "analysis/unihan_data.h"
 
 #include <QJsonObject>
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -43,14 +42,15 @@ Profile levelProfile(const Table& table, std::span<const CodePointCount> counts)
 // total is 0, for a text without hanzi has no shares.
 QString percentText(std::uint64_t n, std::uint64_t total);
 
-// The columns of a folder's one-line-per-file table, and a file's row in it:
-// file name, hanzi, % first-level, % up to second, % up to third, % outside.
-QStringList profileSummaryHeader();
-QStringList profileSummaryRow(const QString& fileName, const Profile& profile);
+// A profile as one table row, so that a folder's files sort by difficulty:
+// hanzi, % first-level, % up to second, % up to third, % outside; then the
+// distinct hanzi, the distinct characters and the occurrences of each level,
+// and the characters outside the list with their counts ("摵 2 貙 1").
+QStringList profileHeader();
+QStringList profileRow(const Profile& profile);
 
-// The profile as a table: a header, one row per level, the total row.
-QList<QStringList> profileTable(const Profile& profile);
-// The table with tabs between the cells, then the characters outside the list.
+// The profile as text: a tab-separated table of the levels, then the
+// characters outside the list.
 QString profileText(const Profile& profile);
 QJsonObject profileJson(const Profile& profile);
 

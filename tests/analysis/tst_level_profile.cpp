@@ -61,11 +61,13 @@ void TestLevelProfile::profile() {
              u"表外\t3\t4\t3.92\n"
              u"汉字 hanzi\t8\t102\t100.00\n"
              u"表外字 outside the list: \uF900 2 㐀 1 𠀀 1\n"_s);
-    QCOMPARE(unihan::profileSummaryHeader().join(u'|'),
-             u"file|hanzi|first %|up to second %|up to third %|outside %"_s);
+    QCOMPARE(unihan::profileHeader().join(u'|'),
+             u"hanzi|first_percent|up_to_second_percent|up_to_third_percent|outside_percent|"
+             u"distinct|first_distinct|second_distinct|third_distinct|outside_distinct|"
+             u"first_count|second_count|third_count|outside_count|outside_characters"_s);
     // Shares up to a level are rounded from the sum, not summed from the rounded.
-    QCOMPARE(unihan::profileSummaryRow(u"a b.txt"_s, p).join(u'|'),
-             u"a b.txt|102|88.24|93.14|96.08|3.92"_s);
+    QCOMPARE(unihan::profileRow(p).join(u'|'),
+             u"102|88.24|93.14|96.08|3.92|8|3|1|1|3|90|5|3|4|\uF900 2 㐀 1 𠀀 1"_s);
     QCOMPARE(json(p), u"{\"distinct\":8,\"hanzi\":102,\"levels\":["
                       u"{\"distinct\":3,\"level\":\"一级\",\"occurrences\":90,\"percent\":88.24},"
                       u"{\"distinct\":1,\"level\":\"二级\",\"occurrences\":5,\"percent\":4.9},"
@@ -79,7 +81,7 @@ void TestLevelProfile::noHanzi() {
     // No hanzi, no shares: empty cells, never a division by zero or "nan".
     const std::vector<CodePointCount> latin{{U'A', 3}, {U'\n', 1}};
     const unihan::Profile p = unihan::levelProfile(*table_, latin);
-    QCOMPARE(unihan::profileSummaryRow(u"en.txt"_s, p).join(u'|'), u"en.txt|0||||"_s);
+    QCOMPARE(unihan::profileRow(p).join(u'|'), u"0|||||0|0|0|0|0|0|0|0|0|"_s);
     QCOMPARE(unihan::profileText(p),
              u"级别 level\t字种 distinct\t字次 occurrences\t占比 % of hanzi\n"
              u"一级\t0\t0\t\n二级\t0\t0\t\n三级\t0\t0\t\n表外\t0\t0\t\n"
