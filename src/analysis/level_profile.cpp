@@ -145,12 +145,12 @@ std::vector<InfoField> parseInfoFields(const QString& list, QString* error) {
         else if (n == "level"_L1)
             field = InfoField::Level;
         else {
-            *error = n.isEmpty() ? u"--info: an empty name in \"%1\""_s.arg(list)
-                                 : u"--info: unknown \"%1\" (pinyin, strokes, level)"_s.arg(n);
+            *error = n.isEmpty() ? u"--info 中有空的名称 / an empty name: \"%1\""_s.arg(list)
+                                 : u"--info 只能是 pinyin、strokes、level: %1"_s.arg(n);
             return {};
         }
         if (std::find(fields.begin(), fields.end(), field) != fields.end()) {
-            *error = u"--info: \"%1\" named twice"_s.arg(n);
+            *error = u"--info 中 %1 重复 / named twice: %1"_s.arg(n);
             return {};
         }
         fields.push_back(field);

@@ -57,7 +57,7 @@ QJsonObject profileJson(const Profile& profile);
 // The extra columns of a frequency table.
 enum class InfoField { Pinyin, Strokes, Level };
 
-// "pinyin,strokes,level", any of them in any order; an error text for an empty,
+// "pinyin,strokes,level", any of them in any order; a message for an empty,
 // unknown or repeated name.
 std::vector<InfoField> parseInfoFields(const QString& list, QString* error);
 QString infoFieldName(InfoField field);

@@ -119,12 +119,12 @@ void TestLevelProfile::infoFields_data() {
     QTest::newRow("all") << u"pinyin,strokes,level"_s << u"pinyin,strokes,level"_s;
     QTest::newRow("order kept, spaces") << u"level, pinyin"_s << u"level,pinyin"_s;
     QTest::newRow("one") << u"strokes"_s << u"strokes"_s;
-    QTest::newRow("empty") << u""_s << u"--info: an empty name in \"\""_s;
+    QTest::newRow("empty") << u""_s << u"--info 中有空的名称 / an empty name: \"\""_s;
     QTest::newRow("empty between")
-        << u"pinyin,,level"_s << u"--info: an empty name in \"pinyin,,level\""_s;
-    QTest::newRow("unknown") << u"pinyin,tone"_s
-                             << u"--info: unknown \"tone\" (pinyin, strokes, level)"_s;
-    QTest::newRow("twice") << u"level,pinyin,level"_s << u"--info: \"level\" named twice"_s;
+        << u"pinyin,,level"_s << u"--info 中有空的名称 / an empty name: \"pinyin,,level\""_s;
+    QTest::newRow("unknown") << u"pinyin,tone"_s << u"--info 只能是 pinyin、strokes、level: tone"_s;
+    QTest::newRow("twice") << u"level,pinyin,level"_s
+                           << u"--info 中 level 重复 / named twice: level"_s;
 }
 
 void TestLevelProfile::infoFields() {
