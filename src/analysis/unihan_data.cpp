@@ -288,12 +288,15 @@ void readSource(const Source& source, Fields& out) {
         parser.finish();
 }
 
-// The file of that name, compressed or not, when it is a regular file.
-std::optional<Source> findSource(const QDir& dir, const QString& baseName) {
+// The file of that name, compressed or not; a name that is not a regular file
+// (a folder, a FIFO, a device) in *odd, since reading it could block or never end.
+std::optional<Source> findSource(const QDir& dir, const QString& baseName, QString* odd) {
     for (const bool compressed : {true, false}) {
         const QFileInfo info(dir.filePath(baseName + (compressed ? u".txt.bz2"_s : u".txt"_s)));
         if (info.isFile())
             return Source{info.filePath(), compressed};
+        if (info.exists() && odd->isEmpty())
+            *odd = QDir::toNativeSeparators(info.filePath());
     }
     return std::nullopt;
 }
@@ -623,7 +626,12 @@ LoadResult load(const QString& dirName, const QString& cacheDir) {
     const QDir dir(dirName);
     std::vector<Source> sources;
     for (const QString& name : kSourceNames) {
-        const std::optional<Source> source = findSource(dir, name);
+        QString odd;
+        const std::optional<Source> source = findSource(dir, name, &odd);
+        if (!source && !odd.isEmpty()) {
+            result.error = u"Unihan data unreadable: %1 is not a regular file"_s.arg(odd);
+            return result;
+        }
         if (!source) {
             result.error = u"Unihan data not found: no %1.txt.bz2 or %1.txt in %2 "
                            u"(the package unicode-data installs them)"_s.arg(name, shown);
