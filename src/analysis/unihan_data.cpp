@@ -17,8 +17,10 @@
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -277,15 +279,23 @@ struct Source {
     bool compressed = false;
 };
 
+const QString kNoMemory = u"not enough memory to read the Unihan data"_s;
+
 void readSource(const Source& source, Fields& out) {
-    LineParser parser(source.path, out);
-    const Sink sink = [&](std::string_view bytes) { return parser.feed(bytes); };
-    const QString error =
-        source.compressed ? readBzip2(source.path, sink) : readPlain(source.path, sink);
-    if (!error.isEmpty())
-        out.error = error;
-    else if (out.error.isEmpty())
-        parser.finish();
+    // On a thread of its own, where an exception would end the program.
+    try {
+        LineParser parser(source.path, out);
+        const Sink sink = [&](std::string_view bytes) { return parser.feed(bytes); };
+        const QString error =
+            source.compressed ? readBzip2(source.path, sink) : readPlain(source.path, sink);
+        if (!error.isEmpty())
+            out.error = error;
+        else if (out.error.isEmpty())
+            parser.finish();
+    } catch (const std::bad_alloc&) {
+        out = Fields(); // frees what was read
+        out.error = kNoMemory;
+    }
 }
 
 // The file of that name, compressed or not; a name that is not a regular file
@@ -305,8 +315,14 @@ std::optional<Source> findSource(const QDir& dir, const QString& baseName, QStri
 std::vector<Fields> readSources(const std::vector<Source>& sources) {
     std::vector<Fields> parts(sources.size());
     std::vector<std::jthread> threads;
-    for (std::size_t i = 1; i < sources.size(); ++i)
-        threads.emplace_back([&, i] { readSource(sources[i], parts[i]); });
+    for (std::size_t i = 1; i < sources.size(); ++i) {
+        try {
+            threads.emplace_back([&, i] { readSource(sources[i], parts[i]); });
+        } catch (const std::system_error&) {
+            // No thread to be had (limits on processes or memory): read it here.
+            readSource(sources[i], parts[i]);
+        }
+    }
     if (!sources.empty())
         readSource(sources[0], parts[0]);
     threads.clear(); // joins
@@ -615,7 +631,9 @@ void writeCache(const QString& path, const QByteArray& stamp, const Table& table
 
 } // namespace
 
-LoadResult load(const QString& dirName, const QString& cacheDir) {
+namespace {
+
+LoadResult loadTable(const QString& dirName, const QString& cacheDir) {
     LoadResult result;
     const QString shown = QDir::toNativeSeparators(dirName);
     const QFileInfo dirInfo(dirName);
@@ -651,6 +669,17 @@ LoadResult load(const QString& dirName, const QString& cacheDir) {
     }
 
     std::vector<Fields> parts = readSources(sources);
+    auto failed = [&] {
+        for (const Fields& f : parts) {
+            if (!f.error.isEmpty()) {
+                result.error = u"Unihan data unreadable: "_s + f.error;
+                return true;
+            }
+        }
+        return false;
+    };
+    if (failed())
+        return result;
     auto has = [&](auto member) {
         return std::any_of(parts.begin(), parts.end(),
                            [&](const Fields& f) { return !(f.*member).empty(); });
@@ -671,12 +700,8 @@ LoadResult load(const QString& dirName, const QString& cacheDir) {
         }
         std::vector<Fields> more = readSources(others);
         std::move(more.begin(), more.end(), std::back_inserter(parts));
-    }
-    for (const Fields& f : parts) {
-        if (!f.error.isEmpty()) {
-            result.error = u"Unihan data unreadable: "_s + f.error;
+        if (failed())
             return result;
-        }
     }
     for (const auto& [field, present] :
          {std::pair{"kTGH", has(&Fields::tgh)}, std::pair{"kMandarin", has(&Fields::mandarin)},
@@ -695,6 +720,18 @@ LoadResult load(const QString& dirName, const QString& cacheDir) {
     if (!cache.isEmpty())
         writeCache(cache, stamp, *result.table);
     return result;
+}
+
+} // namespace
+
+LoadResult load(const QString& dir, const QString& cacheDir) {
+    try {
+        return loadTable(dir, cacheDir);
+    } catch (const std::bad_alloc&) {
+        LoadResult result;
+        result.error = u"Unihan data unreadable: "_s + kNoMemory;
+        return result;
+    }
 }
 
 } // namespace unihan
