@@ -611,7 +611,7 @@ std::optional<Table> readCache(const QString& path, const QByteArray& stamp) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.read(kMaxCache);
+    const QByteArray bytes = file.read(info.size()); // no more than was checked
     if (!bytes.startsWith(stamp))
         return std::nullopt;
     return Table::deserialize(QByteArrayView(bytes).sliced(stamp.size()));
