@@ -15,6 +15,8 @@ packages+=(libbz2-dev unicode-data)
 packages+=(desktop-file-utils appstream dpkg-dev file xdotool)
 # Real Chinese text for the encoding detection test.
 packages+=(fortunes-zh)
+# The cluster test of quillet-report (a Dask LocalCluster) and its README example.
+packages+=(python3 python3-dask python3-distributed)
 
 missing=()
 for p in "${packages[@]}"; do

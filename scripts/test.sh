@@ -23,6 +23,7 @@ appstreamcli validate --no-net "$root"/build/*.metainfo.xml
 echo "== Install layout"
 DESTDIR="$work/stage" cmake --install "$root/build" --prefix /usr >/dev/null
 expected="./usr/bin/quillet
+./usr/bin/quillet-report
 ./usr/share/applications/quillet.desktop
 ./usr/share/icons/hicolor/64x64/apps/quillet.png
 ./usr/share/icons/hicolor/scalable/apps/quillet.svg
@@ -32,6 +33,8 @@ installed="$(cd "$work/stage" && find . ! -type d | sort)"
 diff <(echo "$expected") <(echo "$installed") || { echo "The install layout changed." >&2; exit 1; }
 version="$("$work/stage/usr/bin/quillet" --version)"
 [ "$version" = "Quillet 1.01" ] || { echo "--version printed: $version" >&2; exit 1; }
+version="$("$work/stage/usr/bin/quillet-report" --version)"
+[ "$version" = "quillet-report 1.01" ] || { echo "quillet-report printed: $version" >&2; exit 1; }
 
 echo "== A project that embeds this one with add_subdirectory"
 launcher=()

@@ -182,31 +182,74 @@ QString widenedLabel(char16_t unit) {
 QString report(QStringView text, Order order) {
     std::vector<Entry> entries = tally(text);
     sortEntries(entries, order);
-    const auto total = std::uint64_t(text.size());
+    std::vector<Row> rows;
+    rows.reserve(entries.size());
+    for (const Entry& e : entries)
+        rows.push_back({e.unit, e.count});
+    return reportText(rows, std::uint64_t(text.size()));
+}
 
+QString codeLabel(char32_t c) {
+    QString out = QStringLiteral("A");
+    if (c < 10)
+        out += u'0';
+    appendNumber(out, c);
+    return out;
+}
+
+bool isInvisible(char32_t c) {
+    if (c < 0x10000 && QChar::isSurrogate(c))
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString reportText(const std::vector<Row>& rows, std::uint64_t total, bool codeSurrogates) {
     static const QString kCountLiteral = QStringLiteral(" 出现的次数为:");
     static const QString kFrequencyLiteral = QStringLiteral("出现频率为:");
     static const QString kStars(100, u'*');
     constexpr QLatin1StringView kLineBreak("\r\n");
 
     std::vector<std::uint64_t> tenths;
-    tenths.reserve(entries.size());
-    for (const Entry& e : entries)
-        tenths.push_back(frequencyTenths(e.count, total));
+    tenths.reserve(rows.size());
+    for (const Row& r : rows)
+        tenths.push_back(frequencyTenths(r.count, total));
+
+    auto appendRowLabel = [&](QString& out, char32_t c, bool widened) {
+        if (c >= 0x10000) {
+            out += QChar(QChar::highSurrogate(c));
+            out += QChar(QChar::lowSurrogate(c));
+            if (widened)
+                out += u' '; // outside the BMP: GB18030's four-byte, wide characters
+        } else if (codeSurrogates && QChar::isSurrogate(c)) {
+            out += codeLabel(c);
+        } else if (widened) {
+            appendWidenedLabel(out, char16_t(c));
+        } else {
+            appendLabel(out, char16_t(c));
+        }
+    };
 
     QString out;
-    out.reserve(qsizetype(entries.size()) * 40 + 256);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        appendLabel(out, entries[i].unit);
+    out.reserve(qsizetype(rows.size()) * 40 + 256);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        appendRowLabel(out, rows[i].character, false);
         out += kCountLiteral;
-        appendNumber(out, entries[i].count);
+        appendNumber(out, rows[i].count);
         out += kFrequencyLiteral;
         appendFrequency(out, tenths[i]);
         out += kLineBreak;
     }
     out += kLineBreak;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        appendWidenedLabel(out, entries[i].unit);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        appendRowLabel(out, rows[i].character, true);
         // One star per whole percent of the figure as shown.
         out += QStringView(kStars).first(qsizetype(tenths[i] / 10));
         out += kLineBreak;

@@ -46,4 +46,22 @@ QString widenedLabel(char16_t unit);
 // The whole two-section report, each line ended by CR LF; an empty text gives CR LF.
 QString report(QStringView text, Order order);
 
+// One line of a report: a code unit, or a code point when counted so.
+struct Row {
+    char32_t character;
+    std::uint64_t count;
+};
+
+// The report of rows already in their order, `total` being the count of all
+// characters. With `codeSurrogates`, a surrogate, which no file can hold
+// alone, is shown by its code.
+QString reportText(const std::vector<Row>& rows, std::uint64_t total, bool codeSurrogates = false);
+
+// "A" and the decimal code, at least two digits, as "A10" shows LF.
+QString codeLabel(char32_t c);
+
+// Characters that do not show themselves: controls, spaces of every width,
+// line and paragraph separators, surrogates.
+bool isInvisible(char32_t c);
+
 } // namespace frequency

@@ -1,0 +1,85 @@
+#include "host/chunk_reader.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace chunk_reader {
+
+Error errorOf(int number) {
+    return {number, QString::fromLocal8Bit(std::strerror(number))};
+}
+
+Source::~Source() {
+    if (m_fd > 0)
+        ::close(m_fd);
+}
+
+std::optional<Error> Source::open(const QString& path) {
+    if (path == QLatin1String("-")) {
+        m_fd = 0;
+        return std::nullopt;
+    }
+    // Non-blocking, so that opening a pipe without a writer does not hang.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errorOf(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return errorOf(e);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(st.st_mode))
+            return errorOf(EISDIR);
+        return Error{EINVAL, QStringLiteral("不是普通文件")};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    m_fd = fd;
+    m_size = std::uint64_t(st.st_size);
+    return std::nullopt;
+}
+
+std::int64_t Source::read(char* buffer, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::read(m_fd, buffer + done, n - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            m_error = errorOf(errno);
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += std::size_t(got);
+    }
+    return std::int64_t(done);
+}
+
+std::int64_t Source::readAt(char* buffer, std::size_t n, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(m_fd, buffer + done, n - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            m_error = errorOf(errno);
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += std::size_t(got);
+    }
+    return std::int64_t(done);
+}
+
+} // namespace chunk_reader
