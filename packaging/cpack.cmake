@@ -19,7 +19,8 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
 # The libraries are found in the binary by dpkg-shlibdeps; Qt's own dialogs and
 # menus speak Chinese only with Qt's translations, which no library pulls in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# quillet-report --info and --profile read Unicode's Han database from unicode-data.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, unicode-data")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
 
 include(CPack)

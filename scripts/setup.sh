@@ -9,6 +9,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth imagemagick)
 # Qt's own dialogs and menus in Chinese.
 packages+=(qt6-translations-l10n)
+# Readings, strokes and list levels of the characters: Unicode's Han database.
+packages+=(libbz2-dev unicode-data)
 # Checks of the desktop entry and metadata, the Debian package, the screenshot script.
 packages+=(desktop-file-utils appstream dpkg-dev file xdotool)
 # Real Chinese text for the encoding detection test.

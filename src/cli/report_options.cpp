@@ -1,5 +1,7 @@
 #include "cli/report_options.h"
 
+#include "cli/unihan_report.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QRegularExpression>
@@ -87,6 +89,18 @@ QString helpText() {
                "50,80,90,99\n"
                "  --count TEXT            统计子字符串 TEXT 出现的次数(不重叠,区分大小写)\n"
                "                          count the non-overlapping occurrences of TEXT instead\n"
+               "  --info LIST             "
+               "加列:pinyin(拼音)、strokes(笔画)、level(通用规范汉字表级别)\n"
+               "                          more columns: pinyin, strokes, level in the list of "
+               "2013\n"
+               "  --profile               汉字的级别分布(一级、二级、三级、表外);--top 0 "
+               "只输出分布\n"
+               "                          the hanzi's level profile; --top 0 for the profile "
+               "only\n"
+               "  --unihan DIR            Unihan 数据的文件夹(默认 /usr/share/unicode,unicode-data "
+               "包)\n"
+               "                          the folder of the Unihan files (default "
+               "/usr/share/unicode)\n"
                "  --merge                 合并参数中的 partial 结果 / merge the partial tallies "
                "named\n"
                "  --jobs N                线程数(默认每核一个)/ threads (default: one per core)\n"
@@ -98,7 +112,7 @@ QString helpText() {
                "\n"
                "退出状态 Exit status: 0 全部读取 all files read; 1 有文件无法读取 some could not "
                "be read;\n"
-               "2 选项错误 bad options.\n");
+               "2 选项错误或缺少 Unihan 数据 bad options, or no Unihan data.\n");
 }
 
 Parsed parse(const QStringList& arguments) {
@@ -136,6 +150,9 @@ Parsed parse(const QStringList& arguments) {
     const auto jobs = valued(QStringLiteral("jobs"));
     const auto list = flag({QStringLiteral("list")});
     const auto quiet = flag({QStringLiteral("quiet")});
+    const auto info = valued(QStringLiteral("info"));
+    const auto profile = flag({QStringLiteral("profile")});
+    const auto unihanDir = valued(QStringLiteral("unihan"));
 
     Parsed p;
     auto fail = [&](const QString& message) {
@@ -258,6 +275,16 @@ Parsed parse(const QStringList& arguments) {
     if (o.format == Format::Partial && (o.count.perFile || o.top || !o.coverage.empty()))
         return fail(QStringLiteral(
             "--format partial 不能与 --per-file、--top、--coverage 同用 / keeps the whole tally"));
+    if (parser.isSet(info)) {
+        QString error;
+        o.unihan.info = unihan::parseInfoFields(parser.value(info), &error);
+        if (!error.isEmpty())
+            return fail(error);
+    }
+    o.unihan.profile = parser.isSet(profile);
+    o.unihan.dir = parser.value(unihanDir);
+    if (const QString conflict = unihanConflict(o); !conflict.isEmpty())
+        return fail(conflict);
     if (o.inputs.isEmpty())
         o.inputs = {QStringLiteral("-")};
     return p;

@@ -2,6 +2,7 @@
 
 #include "analysis/corpus_count.h"
 #include "analysis/frequency_report.h"
+#include "cli/unihan_request.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,7 @@ struct ReportOptions {
     QStringList inputs;  // files and folders; partial tallies with --merge
     QStringList include; // name patterns for folders
     bool merge = false;
+    UnihanRequest unihan; // --info, --profile, --unihan
 };
 
 struct Parsed {

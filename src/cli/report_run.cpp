@@ -4,6 +4,7 @@
 #include "cli/progress_bar.h"
 #include "cli/report_options.h"
 #include "cli/table_writers.h"
+#include "cli/unihan_report.h"
 
 #include <QFile>
 #include <cstdio>
@@ -92,6 +93,17 @@ int run(const QStringList& arguments) {
     }
     const ReportOptions& o = parsed.options;
 
+    // Before counting, so that a long run does not end in the missing data.
+    std::optional<unihan::Table> unihanTable;
+    if (o.unihan.needed()) {
+        QString error;
+        unihanTable = loadUnihan(o.unihan, &error);
+        if (!unihanTable) {
+            complain(error);
+            return 2;
+        }
+    }
+
     corpus_count::Result result;
     if (o.merge) {
         int status = 0;
@@ -128,7 +140,8 @@ int run(const QStringList& arguments) {
     }
 
     // Modules with per-character columns (readings, strokes) add them here.
-    const ExtraColumns extras;
+    const ExtraColumns extras =
+        unihanTable ? infoColumns(*unihanTable, o.unihan.info) : ExtraColumns();
     if (o.format == Format::Partial) {
         const QByteArray bytes = partial_tally::write(result, describe(o));
         std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
@@ -140,9 +153,11 @@ int run(const QStringList& arguments) {
                 if (f.error.isEmpty())
                     counts.push_back({f.path, f.occurrences});
             writer->counts(o.count.substring, counts, result.occurrences);
-        } else {
+        } else if (!profileOnly(o)) {
             writeTables(o, result, *writer);
         }
+        if (o.unihan.profile)
+            writeProfiles(stdout, o, result, *unihanTable);
         writer->finish();
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
