@@ -9,7 +9,8 @@
 // The exact text is the source of truth. Every line break of it (CR LF, lone
 // CR, lone LF, U+2029, U+2028) ends a block of the view; which one it was is
 // kept beside the view (see BlockMap). A line longer than kLongLine is shown in
-// blocks of kPiece units that end with no break at all. Every other code unit is
+// blocks of kPiece units (one fewer where a cut would part a surrogate pair)
+// that end with no break at all. Every other code unit is
 // exactly one view character; the frame markers U+FDD0/U+FDD1, which the
 // document would take for structure, are shown by a stand-in.
 namespace exact_text {

@@ -276,6 +276,24 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), QString(int(kPiece), u'a') + QString(int(kLongLine) - 401, u'c'));
     }
 
+    // Every cut of a long line pulled back in front of a surrogate pair makes
+    // pieces of kPiece - 1 units, so there are more cuts than one per kPiece:
+    // the view still shows every unit, and typing at the end lands at the end.
+    void cutsBeforeSurrogatePairsShowTheWholeLine() {
+        const QString piece =
+            QStringLiteral("\U0001F600") + QString(int(exact_text::kPiece) - 3, u'a');
+        const QString text = QString(int(exact_text::kPiece) - 1, u'a') + piece.repeated(4000) +
+                             QStringLiteral("TAIL");
+        Box box(text);
+        QString shown = box.document()->toRawText();
+        QCOMPARE(shown.count(exact_text::kBlockBreak), 4000); // every piece 499 units
+        shown.remove(exact_text::kBlockBreak);
+        QCOMPARE(shown, text);
+        box.setSelStart(int(text.size()));
+        QTest::keyClicks(&box, QStringLiteral("Z"));
+        QCOMPARE(box.text(), text + u'Z');
+    }
+
     // Short texts full of breaks, and a long line edited around the places
     // where it is cut for display.
     void randomEditsKeepTheTextExact_data() {
