@@ -371,6 +371,21 @@ class TstEditCommands : public QObject, FormFixture {
             }
         }
     }
+
+    // An edit that reaches the box unreported (here: with nobody listening)
+    // cannot be replayed: the next release takes the box's text afresh.
+    void snapshotAfterAnUnreportedEdit() {
+        TextBox* box = form->Text1;
+        box->setFocus();
+        setInput(kText, 5, 0);
+        QTest::keyRelease(box, Qt::Key_Shift);
+        QCOMPARE(Module1().SearchText, kText);
+        QObject::disconnect(box, &TextBox::replaced, nullptr, nullptr);
+        box->setSelText(u", new"_s);
+        QTest::keyRelease(box, Qt::Key_Shift);
+        QCOMPARE(Module1().SearchText, u"hello, new world"_s);
+        QCOMPARE(Module1().BackwardStart, 10);
+    }
 };
 
 QTEST_MAIN(TstEditCommands)
