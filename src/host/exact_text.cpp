@@ -1,7 +1,5 @@
 #include "host/exact_text.h"
 
-#include <cstring>
-
 namespace exact_text {
 
 namespace {
@@ -74,19 +72,6 @@ QString render(const QString& exact, QChar blockBreak) {
     if (blockBreak != u'\n')
         view.replace(u'\n', blockBreak);
     return view;
-}
-
-void splice(QString& s, qsizetype position, qsizetype length, QStringView text) {
-    const qsizetype oldSize = s.size();
-    const qsizetype newSize = oldSize - length + text.size();
-    if (newSize > oldSize)
-        s.resize(newSize); // grows the capacity geometrically
-    QChar* d = s.data();
-    std::memmove(d + position + text.size(), d + position + length,
-                 size_t(oldSize - position - length) * sizeof(QChar));
-    std::memcpy(d + position, text.data(), size_t(text.size()) * sizeof(QChar));
-    if (newSize < oldSize)
-        s.truncate(newSize);
 }
 
 QString fromTyped(const QString& viewChars) {

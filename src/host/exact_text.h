@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/piece_text.h"
+
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -35,6 +37,9 @@ inline int breakUnits(Break b) {
 inline bool pairAt(const QString& s, qsizetype i) {
     return i + 1 < s.size() && s[i] == u'\r' && s[i + 1] == u'\n';
 }
+inline bool pairAt(const PieceText& s, qsizetype i) {
+    return i + 1 < s.size() && s.at(i) == u'\r' && s.at(i + 1) == u'\n';
+}
 
 // The blocks that show a piece of exact text: the view text (blocks joined by
 // '\n'), and each block's exact length and break. `tail` is the break that ends
@@ -49,10 +54,6 @@ Blocks renderBlocks(QStringView exact, Break tail = Break::None);
 
 // The view form of `exact` as a whole text, blocks joined by `blockBreak`.
 QString render(const QString& exact, QChar blockBreak = QChar(u'\n'));
-
-// s.replace(position, length, text) done in place: only the tail moves
-// (QString::replace copies the whole string when the lengths differ).
-void splice(QString& s, qsizetype position, qsizetype length, QStringView text);
 
 // Exact text for characters that were typed into the view: a block break is CR LF.
 QString fromTyped(const QString& viewChars);

@@ -30,7 +30,7 @@ void TextBox::setText(const QString& text) {
 
 void TextBox::setTextOutsideHistory(const QString& text) {
     const qsizetype oldSize = m_text.size();
-    m_text = text;
+    m_text = PieceText(text);
     showAllAgain();
     setViewSelection(0, 0);
     emit replaced(0, oldSize, text);
@@ -124,7 +124,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
                            bool recordUndo) {
     const auto [first, last] = blocksAround(position, length);
     const QString removed = m_text.mid(position, length);
-    exact_text::splice(m_text, position, length, text);
+    m_text.replace(position, length, text);
     // An edit of most of the text (a transform of a whole selection): a fresh
     // view is much quicker than replacing that much through a cursor.
     if (2 * (length + text.size()) >= m_text.size() + length)
@@ -140,7 +140,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
 }
 
 void TextBox::showAllAgain() {
-    exact_text::Blocks blocks = exact_text::renderBlocks(m_text);
+    exact_text::Blocks blocks = exact_text::renderBlocks(m_text.toString());
     m_updatingView = true;
     setPlainText(blocks.view);
     m_updatingView = false;
@@ -153,7 +153,7 @@ void TextBox::showBlocksAgain(int first, int last, qsizetype grown) {
     const qsizetype from = m_blocks.start(first);
     const qsizetype to = m_blocks.start(last) + m_blocks.length(last) + grown;
     const exact_text::Blocks blocks =
-        exact_text::renderBlocks(QStringView(m_text).mid(from, to - from), m_blocks.breakOf(last));
+        exact_text::renderBlocks(m_text.mid(from, to - from), m_blocks.breakOf(last));
     QTextDocument* doc = document();
     const QTextBlock firstBlock = doc->findBlockByNumber(first);
     const QTextBlock lastBlock = doc->findBlockByNumber(last);
@@ -203,9 +203,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
             const int inBlock = v - at.viewStart;
             if (inBlock < textLength) {
                 const int take = std::min(textLength - inBlock, end - v);
-                oldView +=
-                    exact_text::renderBlocks(QStringView(m_text).mid(at.exactStart + inBlock, take))
-                        .view;
+                oldView += exact_text::renderBlocks(m_text.mid(at.exactStart + inBlock, take)).view;
                 v += take;
             } else {
                 if (at.block + 1 == m_blocks.count())
@@ -241,7 +239,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
     const QString inserted =
         exact_text::fromTyped(newView.mid(prefix, newView.size() - prefix - suffix));
     const QString removed = m_text.mid(from, to - from);
-    exact_text::splice(m_text, from, to - from, inserted);
+    m_text.replace(from, to - from, inserted);
     recordEdit(from, removed, inserted);
 
     // Enter is written on the exact text, so a block break that comes from the

@@ -348,9 +348,9 @@ void Form1::Text2_LostFocus() {
 }
 
 void Form1::Text1_Change() {
+    // Runs at every keystroke: asks the box without making one string of its text.
     const bool italic = Text1->fontItalic();
-    const QString text = Text1->text();
-    if ((text == kInput && italic) || text.isEmpty()) {
+    if ((italic && Text1->textIs(kInput)) || Text1->textSize() == 0) {
         MuFind->setEnabled(false);
         Command1->setEnabled(false);
         Command2->setEnabled(false);
@@ -361,7 +361,7 @@ void Form1::Text1_Change() {
         return;
     }
     MuFind->setEnabled(true);
-    if (!Text1->selText().isEmpty()) {
+    if (Text1->selLength() > 0) {
         Command1->setEnabled(true);
         Command2->setEnabled(true);
         Command3->setEnabled(true);

@@ -375,6 +375,63 @@ class TstTextBox : public QObject {
         }
     }
 
+    // Edits where the last ones ended (the ends of pieces of the stored text),
+    // parting and joining surrogate pairs and CR LF there, in a text whose
+    // lines are cut for display; undo and redo walk the history back and forth.
+    void editsAtPieceEndsUndoAndRedo() {
+        QRandomGenerator rng(77);
+        const QStringList pieces = {QStringLiteral("\U0001F600"), QString(QChar(0xD83D)),
+                                    QString(QChar(0xDE00)),       QStringLiteral("\r\n"),
+                                    QStringLiteral("\r"),         QStringLiteral("字\n")};
+        QString model = QString(3 * int(exact_text::kLongLine), u'x') + QStringLiteral("\r\ny");
+        Box box(model);
+        QStringList undo, redo;
+        std::vector<qsizetype> ends{qsizetype(exact_text::kPiece)};
+        for (int step = 0; step < 400; ++step) {
+            const int action = int(rng.bounded(6));
+            if (action == 0 && !undo.isEmpty()) {
+                box.undoEdit();
+                redo << model;
+                model = undo.takeLast();
+            } else if (action == 1 && !redo.isEmpty()) {
+                box.redoEdit();
+                undo << model;
+                model = redo.takeLast();
+            } else {
+                const qsizetype at = std::clamp<qsizetype>(
+                    ends[rng.bounded(int(ends.size()))] + rng.bounded(-1, 2), 0, model.size());
+                const qsizetype length = std::min<qsizetype>(rng.bounded(3), model.size() - at);
+                // Two units at least: a single typed unit may join the step before.
+                QString t = pieces[rng.bounded(int(pieces.size()))];
+                t += pieces[rng.bounded(int(pieces.size()))];
+                box.setSelStart(int(at));
+                box.setSelLength(int(length));
+                const qsizetype s = box.selStart();
+                const qsizetype l = box.selLength();
+                box.setSelText(t);
+                undo << model;
+                redo.clear();
+                model.replace(s, l, t);
+                ends.push_back(s + t.size());
+                if (ends.size() > 8)
+                    ends.erase(ends.begin());
+            }
+            QCOMPARE(box.text(), model);
+            QVERIFY(box.textIs(model));
+            QCOMPARE(box.textSize(), model.size());
+        }
+        // The view shows every unit but the line breaks, in blocks no longer than the limit.
+        QString shown = box.document()->toRawText();
+        shown.remove(exact_text::kBlockBreak);
+        QString units = model;
+        units.removeIf([](QChar c) {
+            return c == u'\r' || c == u'\n' || c == QChar(0x2028) || c == QChar(0x2029);
+        });
+        QCOMPARE(shown, units);
+        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() - 1 <= exact_text::kLongLine);
+    }
+
     void hugeTextRoundTrips() {
         QString text;
         text.reserve(10'000'000);
