@@ -61,13 +61,6 @@ void Form1::connectEditHandlers() {
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 
-    // The search snapshot follows the box's edits instead of sharing its text.
-    FollowNewBox(Module1());
-    connect(Text1, &TextBox::replaced, this,
-            [](qsizetype position, qsizetype removed, const QString& inserted) {
-                NoteBoxEdit(Module1(), position, removed, inserted);
-            });
-
     auto* filter = new MenuShortcutsWin(this);
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(filter);
@@ -86,12 +79,12 @@ void Form1::SelectionRule() {
 
 void Form1::Text1_KeyUp(int, int) {
     SelectionRule();
-    AnchorSearchFromBox(Module1(), Text1->text(), Text1->selStart());
+    AnchorSearchFromBox(Module1(), Text1->content(), Text1->selStart());
 }
 
 void Form1::Text1_MouseUp(int, int, float, float) {
     SelectionRule();
-    AnchorSearchFromBox(Module1(), Text1->text(), Text1->selStart());
+    AnchorSearchFromBox(Module1(), Text1->content(), Text1->selStart());
 }
 
 bool Form1::leaveInputPlaceholder() {
