@@ -16,6 +16,11 @@
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Both scroll bars always shown: one that appears when a text is written
+    // narrows the view, and the view then lays out every line again, with a
+    // layout object kept for each (about 340 bytes a line).
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
     setUndoRedoEnabled(false); // undo works on the exact text, see undoEdit()
     m_blocks.assign({0}, {exact_text::Break::None});
