@@ -1,6 +1,7 @@
 #include "host/text_box.h"
 
 #include "host/exact_text.h"
+#include "host/view_layout.h"
 
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -15,6 +16,9 @@
 #include <algorithm>
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* doc = new QTextDocument(this);
+    doc->setDocumentLayout(new ViewLayout(doc, viewport()));
+    setDocument(doc);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     // Both scroll bars always shown: one that appears when a text is written
     // narrows the view, and the view then lays out every line again, with a

@@ -432,6 +432,28 @@ class TstTextBox : public QObject {
             QVERIFY(b.length() - 1 <= exact_text::kLongLine);
     }
 
+    // The widest line made narrower keeps the view's width (no line is
+    // measured again for it); a line wider than all before widens the view.
+    void viewWidthFollowsOnlyWiderLines() {
+        QString text = QStringLiteral("short\r\n").repeated(5) + QString(200, u'W') +
+                       QStringLiteral("\r\n") + QStringLiteral("short\r\n").repeated(30);
+        Box box(text);
+        box.resize(300, 200);
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QAbstractTextDocumentLayout* layout = box.document()->documentLayout();
+        const qreal wide = layout->documentSize().width();
+        box.setSelStart(5 * 7 + 200);
+        for (int i = 0; i < 150; ++i)
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(layout->documentSize().width(), wide);
+        box.setSelStart(0);
+        typeText(&box, QString(260, u'W'));
+        QVERIFY(layout->documentSize().width() > wide);
+        QCOMPARE(box.text(), QString(260, u'W') + text.left(35 + 50) + QStringLiteral("\r\n") +
+                                 text.mid(35 + 200));
+    }
+
     void hugeTextRoundTrips() {
         QString text;
         text.reserve(10'000'000);
