@@ -123,7 +123,7 @@ void Form3::Command3_Click() {
 
 void Form3::Command4_Click() {
     // The placeholder is not text: there is nothing in it to replace.
-    const bool placeholder = m_inputBox->fontItalic() && m_inputBox->text() == placeholders::kInput;
+    const bool placeholder = m_inputBox->fontItalic() && m_inputBox->textIs(placeholders::kInput);
     const QString text = m_inputBox->text();
     m_inputBox->setText(
         placeholder ? text

@@ -88,7 +88,7 @@ void Form1::Text1_MouseUp(int, int, float, float) {
 }
 
 bool Form1::leaveInputPlaceholder() {
-    if (Text1->text() != placeholders::kInput || !Text1->fontItalic())
+    if (!Text1->fontItalic() || !Text1->textIs(placeholders::kInput))
         return false;
     Text1->setTextOutsideHistory(QString());
     Text1->setFontItalic(false);
@@ -139,14 +139,14 @@ void Form1::MuDel_Click() {
 void Form1::MuSelectAll_Click() {
     leaveInputPlaceholder();
     Text1->setSelStart(0);
-    Text1->setSelLength(int(Text1->text().size()));
+    Text1->setSelLength(int(Text1->textSize()));
     Text1_MouseUp(1, 1, 1.0f, 1.0f);
     Text1->setFocus();
 }
 
 void Form1::MuSelectAllB_Click() {
     Text2->setSelStart(0);
-    Text2->setSelLength(int(Text2->text().size()));
+    Text2->setSelLength(int(Text2->textSize()));
     Text2->setFocus();
 }
 

@@ -322,14 +322,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 // ---- Placeholders and the input box's change handling ---------------------
 
 void Form1::Text1_GotFocus() {
-    if (Text1->text() == kInput && Text1->fontItalic()) {
+    if (Text1->fontItalic() && Text1->textIs(kInput)) {
         Text1->setTextOutsideHistory(QString());
         Text1->setFontItalic(false);
     }
 }
 
 void Form1::Text1_LostFocus() {
-    if (Text1->text().isEmpty()) {
+    if (Text1->textSize() == 0) {
         Text1->setFontItalic(true);
         Text1->setTextOutsideHistory(kInput);
     }
@@ -341,7 +341,7 @@ void Form1::Text2_GotFocus() {
 }
 
 void Form1::Text2_LostFocus() {
-    if (Text2->text().isEmpty()) {
+    if (Text2->textSize() == 0) {
         Text2->setFontItalic(true);
         Text2->setText(kOutput);
     }
