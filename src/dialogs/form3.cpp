@@ -129,7 +129,7 @@ void Form3::Command3_Click() {
 
 void Form3::Command4_Click() {
     // The placeholder is not text: there is nothing in it to replace.
-    if (m_inputBox->fontItalic() && m_inputBox->text() == placeholders::kInput) {
+    if (m_inputBox->fontItalic() && m_inputBox->textIs(placeholders::kInput)) {
         m_inputBox->setTextAsStep(m_inputBox->text());
         return;
     }

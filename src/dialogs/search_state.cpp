@@ -2,22 +2,35 @@
 
 #include <algorithm>
 
-namespace {
+SnapshotText& SnapshotText::operator=(const QString& text) {
+    m_version = PieceText(text);
+    m_string = text;
+    m_made = true;
+    return *this;
+}
 
-// Beyond this many edits (or inserted units beyond a quarter of the text) a
-// fresh copy is cheaper than replaying them.
-constexpr std::size_t kMaxEdits = 16;
+SnapshotText& SnapshotText::operator=(const PieceText& version) {
+    m_version = version;
+    m_string = QString();
+    m_made = false;
+    return *this;
+}
+
+const QString& SnapshotText::string() const {
+    if (!m_made) {
+        m_string = m_version.toString();
+        m_made = true;
+    }
+    return m_string;
+}
+
+namespace {
 
 void setAnchor(SearchState& state, qsizetype selStart) {
     const qsizetype caret = std::clamp<qsizetype>(selStart, 0, state.SearchText.size());
     state.caretAtAnchor = caret;
     state.BackwardStart = caret;
     state.ForwardStart = caret + 1;
-}
-
-void dropEdits(SearchState& state) {
-    state.boxEdits.clear();
-    state.boxEditUnits = 0;
 }
 
 } // namespace
@@ -28,45 +41,11 @@ SearchState& Module1() {
 }
 
 void AnchorSearch(SearchState& state, const QString& boxText, qsizetype selStart) {
-    // A deep copy: the box edits its own buffer in place.
-    state.SearchText = QString(boxText.constData(), boxText.size());
-    state.followsBox = false;
-    dropEdits(state);
+    state.SearchText = boxText;
     setAnchor(state, selStart);
 }
 
-void AnchorSearchFromBox(SearchState& state, const QString& boxText, qsizetype selStart) {
-    // Replaying is only sound on the snapshot the edits were noted against: not
-    // after another anchoring, nor when SearchText was assigned in between.
-    bool replayed = state.followsBox && state.SearchText.constData() == state.followedData;
-    if (replayed) {
-        for (const SearchState::BoxEdit& e : state.boxEdits)
-            state.SearchText.replace(e.position, e.removed, e.inserted);
-        replayed = state.SearchText.size() == boxText.size(); // else an edit went unreported
-    }
-    if (!replayed)
-        AnchorSearch(state, boxText, selStart);
-    dropEdits(state);
-    state.followsBox = true;
-    state.followedData = state.SearchText.constData();
+void AnchorSearchFromBox(SearchState& state, const PieceText& boxText, qsizetype selStart) {
+    state.SearchText = boxText;
     setAnchor(state, selStart);
-}
-
-void NoteBoxEdit(SearchState& state, qsizetype position, qsizetype removed,
-                 const QString& inserted) {
-    if (!state.followsBox)
-        return;
-    state.boxEditUnits += inserted.size();
-    if (state.boxEdits.size() >= kMaxEdits ||
-        state.boxEditUnits > state.SearchText.size() / 4 + 64) {
-        state.followsBox = false; // the next anchoring copies the text
-        dropEdits(state);
-        return;
-    }
-    state.boxEdits.push_back({position, removed, inserted});
-}
-
-void FollowNewBox(SearchState& state) {
-    state.followsBox = false;
-    dropEdits(state);
 }

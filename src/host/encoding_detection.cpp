@@ -336,6 +336,7 @@ Decoded decodeUnmarked(const QByteArray& bytes) {
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                         QStringConverter::Flag::ConvertInitialBom);
         d.text = utf8.decode(bytes);
+        d.text.squeeze(); // room was made for one unit a byte: 2.4 times too much for Chinese
         d.encoding = Encoding::Utf8;
         d.invalidBytes = scan.invalidBytes > 0;
         return d;

@@ -1,7 +1,5 @@
 #include "host/exact_text.h"
 
-#include <cstring>
-
 namespace exact_text {
 
 namespace {
@@ -14,33 +12,19 @@ inline bool isBreakUnit(char16_t c) {
 
 Blocks renderBlocks(QStringView exact, Break tail) {
     Blocks out;
-    // The view is never longer than the exact text: fill it in place.
-    out.view.resize(exact.size() + exact.size() / kPiece + 1);
-    QChar* view = out.view.data();
-    qsizetype k = 0;
     const char16_t* in = exact.utf16();
     const qsizetype n = exact.size();
-    auto emitText = [&](qsizetype from, qsizetype to) {
-        for (qsizetype i = from; i < to; ++i) {
-            const char16_t c = in[i];
-            view[k++] = (c & 0xFFFE) == 0xFDD0 ? kReplacedMark : QChar(c);
-        }
-    };
-    // One line [from, to) ended by `end` (breakUnits(end) units after `to`).
-    auto emitLine = [&](qsizetype from, qsizetype to, Break end, bool last) {
+    // First the blocks: a cut is pulled back in front of a surrogate pair, so
+    // how many cuts a line gets is only known once they are made.
+    auto addLine = [&](qsizetype from, qsizetype to, Break end) {
         while (to - from > kLongLine) {
             qsizetype cut = from + kPiece;
             if (QChar::isHighSurrogate(in[cut - 1]) && QChar::isLowSurrogate(in[cut]))
                 --cut; // never part a surrogate pair
-            emitText(from, cut);
-            view[k++] = u'\n';
             out.lengths.push_back(int(cut - from));
             out.breaks.push_back(Break::Split);
             from = cut;
         }
-        emitText(from, to);
-        if (!last)
-            view[k++] = u'\n';
         out.lengths.push_back(int(to - from + breakUnits(end)));
         out.breaks.push_back(end);
     };
@@ -56,15 +40,30 @@ Blocks renderBlocks(QStringView exact, Break tail) {
             b = Break::ParagraphSeparator;
         else if (c == 0x2028)
             b = Break::LineSeparator;
-        const qsizetype next = i + breakUnits(b);
-        const bool endsPiece = next == n && tail != Break::None && tail != Break::Split;
-        emitLine(lineStart, i, b, endsPiece);
-        lineStart = next;
-        i = next - 1;
+        addLine(lineStart, i, b);
+        lineStart = i + breakUnits(b);
+        i = lineStart - 1;
     }
+    // A piece that ends just after a real break has no block after it.
     if (lineStart < n || tail == Break::None || tail == Break::Split || n == 0)
-        emitLine(lineStart, n, tail == Break::Split ? Break::Split : Break::None, true);
-    out.view.truncate(k);
+        addLine(lineStart, n, tail == Break::Split ? Break::Split : Break::None);
+
+    // Then the view: each block's text, and '\n' after every block but the
+    // last; its size follows from the blocks, cuts included.
+    qsizetype size = qsizetype(out.lengths.size()) - 1;
+    for (size_t j = 0; j < out.lengths.size(); ++j)
+        size += out.lengths[j] - breakUnits(out.breaks[j]);
+    out.view.resize(size);
+    QChar* view = out.view.data();
+    qsizetype at = 0;
+    for (size_t j = 0; j < out.lengths.size(); ++j) {
+        const qsizetype text = out.lengths[j] - breakUnits(out.breaks[j]);
+        for (const char16_t* p = in + at; p != in + at + text; ++p)
+            *view++ = (*p & 0xFFFE) == 0xFDD0 ? kReplacedMark : QChar(*p);
+        if (j + 1 < out.lengths.size())
+            *view++ = u'\n';
+        at += out.lengths[j];
+    }
     return out;
 }
 
@@ -73,20 +72,6 @@ QString render(const QString& exact, QChar blockBreak) {
     if (blockBreak != u'\n')
         view.replace(u'\n', blockBreak);
     return view;
-}
-
-void splice(QString& s, qsizetype position, qsizetype length, QStringView text) {
-    const qsizetype oldSize = s.size();
-    const qsizetype newSize = oldSize - length + text.size();
-    if (newSize > oldSize)
-        s.resize(newSize); // grows the capacity geometrically
-    QChar* d = s.data();
-    std::memmove(d + position + text.size(), d + position + length,
-                 size_t(oldSize - position - length) * sizeof(QChar));
-    if (!text.isEmpty()) // an empty view may have no data at all, and memcpy takes none
-        std::memcpy(d + position, text.data(), size_t(text.size()) * sizeof(QChar));
-    if (newSize < oldSize)
-        s.truncate(newSize);
 }
 
 QString fromTyped(const QString& viewChars) {

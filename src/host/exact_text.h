@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/piece_text.h"
+
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -9,7 +11,8 @@
 // The exact text is the source of truth. Every line break of it (CR LF, lone
 // CR, lone LF, U+2029, U+2028) ends a block of the view; which one it was is
 // kept beside the view (see BlockMap). A line longer than kLongLine is shown in
-// blocks of kPiece units that end with no break at all. Every other code unit is
+// blocks of kPiece units (one fewer where a cut would part a surrogate pair)
+// that end with no break at all. Every other code unit is
 // exactly one view character; the frame markers U+FDD0/U+FDD1, which the
 // document would take for structure, are shown by a stand-in.
 namespace exact_text {
@@ -34,6 +37,9 @@ inline int breakUnits(Break b) {
 inline bool pairAt(const QString& s, qsizetype i) {
     return i + 1 < s.size() && s[i] == u'\r' && s[i + 1] == u'\n';
 }
+inline bool pairAt(const PieceText& s, qsizetype i) {
+    return i + 1 < s.size() && s.at(i) == u'\r' && s.at(i + 1) == u'\n';
+}
 
 // The blocks that show a piece of exact text: the view text (blocks joined by
 // '\n'), and each block's exact length and break. `tail` is the break that ends
@@ -48,12 +54,6 @@ Blocks renderBlocks(QStringView exact, Break tail = Break::None);
 
 // The view form of `exact` as a whole text, blocks joined by `blockBreak`.
 QString render(const QString& exact, QChar blockBreak = QChar(u'\n'));
-
-// s.replace(position, length, text) done in place: only the tail moves. Qt 6.4's
-// QString::replace does the same on a string that is not shared, also when the
-// lengths differ (at 100 M units: 34-54 ms near the start, 1 us near the end,
-// against 450-550 ms for a copy); it copies only a shared string.
-void splice(QString& s, qsizetype position, qsizetype length, QStringView text);
 
 // Exact text for characters that were typed into the view: a block break is CR LF.
 QString fromTyped(const QString& viewChars);

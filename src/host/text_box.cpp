@@ -3,6 +3,7 @@
 #include "host/box_clipboard.h"
 #include "host/exact_text.h"
 #include "host/memory.h"
+#include "host/view_layout.h"
 
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -19,7 +20,15 @@
 #include <vector>
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* doc = new QTextDocument(this);
+    doc->setDocumentLayout(new ViewLayout(doc, viewport()));
+    setDocument(doc);
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Both scroll bars always shown: one that appears when a text is written
+    // narrows the view, and the view then lays out every line again, with a
+    // layout object kept for each (about 340 bytes a line).
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
     setUndoRedoEnabled(false); // undo works on the exact text, see undoEdit()
     m_blocks.assign({0}, {exact_text::Break::None});
@@ -34,22 +43,24 @@ void TextBox::setText(const QString& text) {
 }
 
 void TextBox::setTextAsStep(const QString& text) {
-    const qsizetype common = std::min(m_text.size(), text.size());
+    // A whole-text command costs O(n) anyway: compare against one string of the text.
+    const QString old = m_text.toString();
+    const qsizetype common = std::min(old.size(), text.size());
     qsizetype prefix = 0;
-    while (prefix < common && m_text[prefix] == text[prefix])
+    while (prefix < common && old[prefix] == text[prefix])
         ++prefix;
     qsizetype suffix = 0;
     while (suffix < common - prefix &&
-           m_text[m_text.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+           old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix])
         ++suffix;
-    replaceExact(prefix, m_text.size() - prefix - suffix,
+    replaceExact(prefix, old.size() - prefix - suffix,
                  text.mid(prefix, text.size() - prefix - suffix), Step);
     setViewSelection(0, 0);
 }
 
 void TextBox::setTextOutsideHistory(const QString& text) {
     const qsizetype oldSize = m_text.size();
-    m_text = text;
+    m_text = PieceText(text);
     showAllAgain();
     setViewSelection(0, 0);
     emit replaced(0, oldSize, text);
@@ -175,7 +186,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
                            Record recordUndo) {
     const auto [first, last] = blocksAround(position, length);
     const QString removed = m_text.mid(position, length);
-    exact_text::splice(m_text, position, length, text);
+    m_text.replace(position, length, text);
     // An edit of most of the text (a transform of a whole selection): a fresh
     // view is much quicker than replacing that much through a cursor.
     if (2 * (length + text.size()) >= m_text.size() + length)
@@ -190,7 +201,7 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
 }
 
 void TextBox::showAllAgain() {
-    exact_text::Blocks blocks = exact_text::renderBlocks(m_text);
+    exact_text::Blocks blocks = exact_text::renderBlocks(m_text.toString());
     m_updatingView = true;
     setPlainText(blocks.view);
     m_updatingView = false;
@@ -203,7 +214,7 @@ void TextBox::showBlocksAgain(int first, int last, qsizetype grown) {
     const qsizetype from = m_blocks.start(first);
     const qsizetype to = m_blocks.start(last) + m_blocks.length(last) + grown;
     const exact_text::Blocks blocks =
-        exact_text::renderBlocks(QStringView(m_text).mid(from, to - from), m_blocks.breakOf(last));
+        exact_text::renderBlocks(m_text.mid(from, to - from), m_blocks.breakOf(last));
     QTextDocument* doc = document();
     const QTextBlock firstBlock = doc->findBlockByNumber(first);
     const QTextBlock lastBlock = doc->findBlockByNumber(last);
@@ -253,9 +264,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
             const int inBlock = v - at.viewStart;
             if (inBlock < textLength) {
                 const int take = std::min(textLength - inBlock, end - v);
-                oldView +=
-                    exact_text::renderBlocks(QStringView(m_text).mid(at.exactStart + inBlock, take))
-                        .view;
+                oldView += exact_text::renderBlocks(m_text.mid(at.exactStart + inBlock, take)).view;
                 v += take;
             } else {
                 if (at.block + 1 == m_blocks.count())
@@ -291,7 +300,7 @@ void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
     const QString inserted =
         exact_text::fromTyped(newView.mid(prefix, newView.size() - prefix - suffix));
     const QString removed = m_text.mid(from, to - from);
-    exact_text::splice(m_text, from, to - from, inserted);
+    m_text.replace(from, to - from, inserted);
     recordEdit(from, removed, inserted, Typed);
 
     // Enter is written on the exact text, so a block break that comes from the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/block_map.h"
+#include "host/piece_text.h"
 
 #include <QPlainTextEdit>
 #include <QString>
@@ -15,7 +16,13 @@ class TextBox : public QPlainTextEdit {
   public:
     explicit TextBox(QWidget* parent = nullptr);
 
-    QString text() const { return m_text; }
+    // The whole text as one string: O(n), made only when asked for.
+    QString text() const { return m_text.toString(); }
+    // The text itself, without making one string of it: an O(1) copy is a
+    // version of it that later edits leave as it is.
+    const PieceText& content() const { return m_text; }
+    qsizetype textSize() const { return m_text.size(); }
+    bool textIs(QStringView text) const { return m_text.equals(text); }
     // Raises changed() even when the text is the same; caret at 0, nothing selected.
     // Starts a fresh undo history.
     void setText(const QString& text);
@@ -113,7 +120,7 @@ class TextBox : public QPlainTextEdit {
     // Writes dropped or pasted text through `write` when the memory left holds it.
     void insertIfRoom(const QString& text, const std::function<void()>& write);
 
-    QString m_text;
+    PieceText m_text;
     BlockMap m_blocks; // what each block of the view stands for in m_text
     bool m_updatingView = false;
     bool m_hasFocus = false;

@@ -289,6 +289,7 @@ Decoded decodeAs(QByteArrayView bytes, Encoding encoding) {
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                         QStringConverter::Flag::ConvertInitialBom);
         d.text = utf8.decode(bytes);
+        d.text.squeeze(); // room was made for one unit a byte
         d.invalidBytes = utf8.hasError();
         break;
     }

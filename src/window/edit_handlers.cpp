@@ -63,13 +63,6 @@ void Form1::connectEditHandlers() {
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 
-    // The search snapshot follows the box's edits instead of sharing its text.
-    FollowNewBox(Module1());
-    connect(Text1, &TextBox::replaced, this,
-            [](qsizetype position, qsizetype removed, const QString& inserted) {
-                NoteBoxEdit(Module1(), position, removed, inserted);
-            });
-
     auto* filter = new MenuShortcutsWin(this);
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(filter);
@@ -88,16 +81,16 @@ void Form1::SelectionRule() {
 
 void Form1::Text1_KeyUp(int, int) {
     SelectionRule();
-    AnchorSearchFromBox(Module1(), Text1->text(), Text1->selStart());
+    AnchorSearchFromBox(Module1(), Text1->content(), Text1->selStart());
 }
 
 void Form1::Text1_MouseUp(int, int, float, float) {
     SelectionRule();
-    AnchorSearchFromBox(Module1(), Text1->text(), Text1->selStart());
+    AnchorSearchFromBox(Module1(), Text1->content(), Text1->selStart());
 }
 
 bool Form1::leaveInputPlaceholder() {
-    if (Text1->text() != placeholders::kInput || !Text1->fontItalic())
+    if (!Text1->fontItalic() || !Text1->textIs(placeholders::kInput))
         return false;
     Text1->setTextOutsideHistory(QString());
     Text1->setFontItalic(false);
@@ -156,14 +149,14 @@ void Form1::MuDel_Click() {
 void Form1::MuSelectAll_Click() {
     leaveInputPlaceholder();
     Text1->setSelStart(0);
-    Text1->setSelLength(int(Text1->text().size()));
+    Text1->setSelLength(int(Text1->textSize()));
     Text1_MouseUp(1, 1, 1.0f, 1.0f);
     Text1->setFocus();
 }
 
 void Form1::MuSelectAllB_Click() {
     Text2->setSelStart(0);
-    Text2->setSelLength(int(Text2->text().size()));
+    Text2->setSelLength(int(Text2->textSize()));
     Text2->setFocus();
 }
 

@@ -30,7 +30,7 @@ bool isChosen(const QString& path) {
 
 // A box showing its italic placeholder holds no document text.
 QString documentText(const TextBox* box, const QString& placeholder) {
-    if (box->fontItalic() && (box->text().isEmpty() || box->text() == placeholder))
+    if (box->fontItalic() && (box->textSize() == 0 || box->textIs(placeholder)))
         return QString();
     return box->text();
 }

@@ -329,14 +329,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 // ---- Placeholders and the input box's change handling ---------------------
 
 void Form1::Text1_GotFocus() {
-    if (Text1->text() == kInput && Text1->fontItalic()) {
+    if (Text1->fontItalic() && Text1->textIs(kInput)) {
         Text1->setTextOutsideHistory(QString());
         Text1->setFontItalic(false);
     }
 }
 
 void Form1::Text1_LostFocus() {
-    if (Text1->text().isEmpty()) {
+    if (Text1->textSize() == 0) {
         Text1->setFontItalic(true);
         Text1->setTextOutsideHistory(kInput);
     }
@@ -348,16 +348,16 @@ void Form1::Text2_GotFocus() {
 }
 
 void Form1::Text2_LostFocus() {
-    if (Text2->text().isEmpty()) {
+    if (Text2->textSize() == 0) {
         Text2->setFontItalic(true);
         Text2->setText(kOutput);
     }
 }
 
 void Form1::Text1_Change() {
+    // Runs at every keystroke: asks the box without making one string of its text.
     const bool italic = Text1->fontItalic();
-    const QString text = Text1->text();
-    if ((text == kInput && italic) || text.isEmpty()) {
+    if ((italic && Text1->textIs(kInput)) || Text1->textSize() == 0) {
         MuFind->setEnabled(false);
         Command1->setEnabled(false);
         Command2->setEnabled(false);
@@ -368,7 +368,7 @@ void Form1::Text1_Change() {
         return;
     }
     MuFind->setEnabled(true);
-    if (!Text1->selText().isEmpty()) {
+    if (Text1->selLength() > 0) {
         Command1->setEnabled(true);
         Command2->setEnabled(true);
         Command3->setEnabled(true);

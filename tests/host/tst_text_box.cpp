@@ -463,6 +463,24 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text(), QString(int(kPiece), u'a') + QString(int(kLongLine) - 401, u'c'));
     }
 
+    // Every cut of a long line pulled back in front of a surrogate pair makes
+    // pieces of kPiece - 1 units, so there are more cuts than one per kPiece:
+    // the view still shows every unit, and typing at the end lands at the end.
+    void cutsBeforeSurrogatePairsShowTheWholeLine() {
+        const QString piece =
+            QStringLiteral("\U0001F600") + QString(int(exact_text::kPiece) - 3, u'a');
+        const QString text = QString(int(exact_text::kPiece) - 1, u'a') + piece.repeated(4000) +
+                             QStringLiteral("TAIL");
+        Box box(text);
+        QString shown = box.document()->toRawText();
+        QCOMPARE(shown.count(exact_text::kBlockBreak), 4000); // every piece 499 units
+        shown.remove(exact_text::kBlockBreak);
+        QCOMPARE(shown, text);
+        box.setSelStart(int(text.size()));
+        QTest::keyClicks(&box, QStringLiteral("Z"));
+        QCOMPARE(box.text(), text + u'Z');
+    }
+
     // Short texts full of breaks, and a long line edited around the places
     // where it is cut for display.
     void randomEditsKeepTheTextExact_data() {
@@ -542,6 +560,85 @@ class TstTextBox : public QObject {
                     QVERIFY(b.length() - 1 <= exact_text::kLongLine);
             }
         }
+    }
+
+    // Edits where the last ones ended (the ends of pieces of the stored text),
+    // parting and joining surrogate pairs and CR LF there, in a text whose
+    // lines are cut for display; undo and redo walk the history back and forth.
+    void editsAtPieceEndsUndoAndRedo() {
+        QRandomGenerator rng(77);
+        const QStringList pieces = {QStringLiteral("\U0001F600"), QString(QChar(0xD83D)),
+                                    QString(QChar(0xDE00)),       QStringLiteral("\r\n"),
+                                    QStringLiteral("\r"),         QStringLiteral("字\n")};
+        QString model = QString(3 * int(exact_text::kLongLine), u'x') + QStringLiteral("\r\ny");
+        Box box(model);
+        QStringList undo, redo;
+        std::vector<qsizetype> ends{qsizetype(exact_text::kPiece)};
+        for (int step = 0; step < 400; ++step) {
+            const int action = int(rng.bounded(6));
+            if (action == 0 && !undo.isEmpty()) {
+                box.undoEdit();
+                redo << model;
+                model = undo.takeLast();
+            } else if (action == 1 && !redo.isEmpty()) {
+                box.redoEdit();
+                undo << model;
+                model = redo.takeLast();
+            } else {
+                const qsizetype at = std::clamp<qsizetype>(
+                    ends[rng.bounded(int(ends.size()))] + rng.bounded(-1, 2), 0, model.size());
+                const qsizetype length = std::min<qsizetype>(rng.bounded(3), model.size() - at);
+                // Two units at least: a single typed unit may join the step before.
+                QString t = pieces[rng.bounded(int(pieces.size()))];
+                t += pieces[rng.bounded(int(pieces.size()))];
+                box.setSelStart(int(at));
+                box.setSelLength(int(length));
+                const qsizetype s = box.selStart();
+                const qsizetype l = box.selLength();
+                box.setSelText(t);
+                undo << model;
+                redo.clear();
+                model.replace(s, l, t);
+                ends.push_back(s + t.size());
+                if (ends.size() > 8)
+                    ends.erase(ends.begin());
+            }
+            QCOMPARE(box.text(), model);
+            QVERIFY(box.textIs(model));
+            QCOMPARE(box.textSize(), model.size());
+        }
+        // The view shows every unit but the line breaks, in blocks no longer than the limit.
+        QString shown = box.document()->toRawText();
+        shown.remove(exact_text::kBlockBreak);
+        QString units = model;
+        units.removeIf([](QChar c) {
+            return c == u'\r' || c == u'\n' || c == QChar(0x2028) || c == QChar(0x2029);
+        });
+        QCOMPARE(shown, units);
+        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() - 1 <= exact_text::kLongLine);
+    }
+
+    // The widest line made narrower keeps the view's width (no line is
+    // measured again for it); a line wider than all before widens the view.
+    void viewWidthFollowsOnlyWiderLines() {
+        QString text = QStringLiteral("short\r\n").repeated(5) + QString(200, u'W') +
+                       QStringLiteral("\r\n") + QStringLiteral("short\r\n").repeated(30);
+        Box box(text);
+        box.resize(300, 200);
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QAbstractTextDocumentLayout* layout = box.document()->documentLayout();
+        const qreal wide = layout->documentSize().width();
+        box.setSelStart(5 * 7 + 200);
+        for (int i = 0; i < 150; ++i)
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(layout->documentSize().width(), wide);
+        box.setSelStart(0);
+        typeText(&box, QString(260, u'W'));
+        QVERIFY(layout->documentSize().width() > wide);
+        QCOMPARE(box.text(), QString(260, u'W') + text.left(35 + 50) + QStringLiteral("\r\n") +
+                                 text.mid(35 + 200));
     }
 
     void hugeTextRoundTrips() {

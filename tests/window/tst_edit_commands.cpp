@@ -418,9 +418,8 @@ class TstEditCommands : public QObject, FormFixture {
         QCOMPARE(form->Text1->text(), text + text + u"1\r\n2\r\n3"_s);
     }
 
-    // The snapshot is kept up by replaying the box's edits: whatever reaches
-    // the box between two releases, the snapshot at a release is its text,
-    // anchored at the start of the selection.
+    // Whatever reaches the box between two releases, the snapshot at a release
+    // is its text, anchored at the start of the selection.
     void snapshotFollowsEveryKindOfEdit() {
         QRandomGenerator rng(5);
         TextBox* box = form->Text1;
@@ -466,6 +465,45 @@ class TstEditCommands : public QObject, FormFixture {
                 QCOMPARE(s.ForwardStart, box->selStart() + 1);
             }
         }
+    }
+
+    // The snapshot is the text at the last release: edits after it, undo
+    // included, leave it (and what the find dialog searches) as it was.
+    void snapshotIsTheTextAtTheRelease() {
+        TextBox* box = form->Text1;
+        box->setFocus();
+        const QString big = kText.repeated(3000);
+        setInput(big, 6, 0);
+        QTest::keyRelease(box, Qt::Key_Shift);
+        QCOMPARE(Module1().TextBeforeCaret(), u"hello "_s); // made one string here
+        box->setSelText(u"brave new "_s);
+        box->setSelStart(0);
+        box->setSelLength(5);
+        box->setSelText(u"HELLO"_s);
+        QCOMPARE(Module1().SearchText, big);
+        QCOMPARE(Module1().SearchText.string(), big);
+        QTest::keyRelease(box, Qt::Key_Shift);
+        const QString now = u"HELLO brave new "_s + big.mid(6);
+        QCOMPARE(Module1().SearchText.string(), now);
+        box->undoEdit();
+        box->undoEdit();
+        QCOMPARE(Module1().SearchText, now);
+        QCOMPARE(Module1().TextBeforeCaret(), u"HELLO"_s);
+    }
+
+    // An edit that reaches the box unreported (here: with nobody listening)
+    // cannot be replayed: the next release takes the box's text afresh.
+    void snapshotAfterAnUnreportedEdit() {
+        TextBox* box = form->Text1;
+        box->setFocus();
+        setInput(kText, 5, 0);
+        QTest::keyRelease(box, Qt::Key_Shift);
+        QCOMPARE(Module1().SearchText, kText);
+        QObject::disconnect(box, &TextBox::replaced, nullptr, nullptr);
+        box->setSelText(u", new"_s);
+        QTest::keyRelease(box, Qt::Key_Shift);
+        QCOMPARE(Module1().SearchText, u"hello, new world"_s);
+        QCOMPARE(Module1().BackwardStart, 10);
     }
 };
 
