@@ -66,6 +66,15 @@ char_tally::CountPreparation countPreparation(const preparation::Options& o) {
     return p;
 }
 
+bool isUtf16(Encoding e) {
+    return e == Encoding::Utf16Le || e == Encoding::Utf16Be || e == Encoding::Utf16LeNoMark ||
+           e == Encoding::Utf16BeNoMark;
+}
+
+bool isBigEndian(Encoding e) {
+    return e == Encoding::Utf16Be || e == Encoding::Utf16BeNoMark;
+}
+
 std::size_t markLength(Encoding e, const char* p, std::size_t n) {
     const QByteArray mark = text_codec::byteOrderMark(e == Encoding::Utf8 ? Encoding::Utf8Bom : e);
     return std::size_t(mark.size()) <= n &&
@@ -156,8 +165,9 @@ std::size_t decode(Encoding e, const char* p, std::size_t n, bool final, bool re
         return byte_decoding::utf8(u, n, final, removeCrLf, base, sink, stats);
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-        return byte_decoding::utf16(u, n, final, e == Encoding::Utf16Be, removeCrLf, base, sink,
-                                    stats);
+    case Encoding::Utf16LeNoMark:
+    case Encoding::Utf16BeNoMark:
+        return byte_decoding::utf16(u, n, final, isBigEndian(e), removeCrLf, base, sink, stats);
     }
     return n;
 }
@@ -237,7 +247,7 @@ void Runner::plan() {
         }
         const Encoding e = m_options.encoding.value_or(
             detect(head.data(), std::size_t(got), std::uint64_t(got) == source.size()));
-        if (e == Encoding::Utf16Le || e == Encoding::Utf16Be) {
+        if (isUtf16(e)) {
             m_tasks.push_back(whole);
             continue;
         }

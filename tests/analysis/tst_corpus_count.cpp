@@ -236,6 +236,9 @@ class TstCorpusCount : public QObject {
         QTest::newRow("ascii") << QByteArray("plain text\r\n");
         QTest::newRow("utf-8 mark") << "\xEF\xBB\xBF" + chinese.toUtf8();
         QTest::newRow("utf-16") << text_codec::encode(chinese, Encoding::Utf16Be);
+        const QString poem = QStringLiteral("床前明月光\r\n");
+        QTest::newRow("utf-16 le, no mark") << text_codec::encode(poem, Encoding::Utf16LeNoMark);
+        QTest::newRow("utf-16 be, no mark") << text_codec::encode(poem, Encoding::Utf16BeNoMark);
         QTest::newRow("empty") << QByteArray();
     }
 
