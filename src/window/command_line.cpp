@@ -22,6 +22,17 @@ QString currentDirectory() {
     return QDir::currentPath();
 }
 
+// The path without "." parts and repeated slashes. ".." stays: after a
+// symbolic link it names the parent of the link's target, which only the
+// system knows (QDir::cleanPath would name a different file).
+QString withoutDotParts(const QString& path) {
+    QStringList kept;
+    for (const QString& part : path.split(u'/', Qt::SkipEmptyParts))
+        if (part != u".")
+            kept << part;
+    return (path.startsWith(u'/') ? QStringLiteral("/") : QString()) + kept.join(u'/');
+}
+
 } // namespace
 
 QStringList arguments(int argc, const char* const* argv) {
@@ -83,7 +94,7 @@ Request parse(const QStringList& arguments) {
         // By hand, not QFileInfo: the name's bytes that are not UTF-8 stay.
         const QString& file = files.constFirst();
         request.file =
-            QDir::cleanPath(QDir::isAbsolutePath(file) ? file : currentDirectory() + u'/' + file);
+            withoutDotParts(QDir::isAbsolutePath(file) ? file : currentDirectory() + u'/' + file);
     }
     return request;
 }
