@@ -154,6 +154,19 @@ class TstCommandLine : public QObject {
                  QByteArray("beside the link\r\n"));
     }
 
+    // In a current directory that was removed, a relative name stays relative
+    // for the system: it is no name under "/".
+    void removedCurrentDirectory() {
+        const QString gone = dir.filePath(QStringLiteral("gone"));
+        QVERIFY(QDir().mkpath(gone));
+        QVERIFY(QDir::setCurrent(gone));
+        QVERIFY(QDir().rmdir(gone));
+        const command_line::Request request = parseArgs({QStringLiteral("./x.txt")});
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QCOMPARE(request.action, Action::OpenWindow);
+        QCOMPARE(request.file, QStringLiteral("x.txt"));
+    }
+
     // A name from a Windows archive, GBK bytes: its bytes reach the system
     // call, the title shows it decoded as GBK, and a save keeps the name.
     void nameThatIsNotUtf8() {
