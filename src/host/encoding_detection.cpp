@@ -290,9 +290,14 @@ long long plausibility(QStringView text) {
 
 Decoded decode(const QByteArray& bytes) {
     Encoding marked;
-    if (text_codec::startsWithMark(bytes, &marked))
-        return text_codec::decodeAs(
+    if (text_codec::startsWithMark(bytes, &marked)) {
+        Decoded d = text_codec::decodeAs(
             QByteArrayView(bytes).sliced(text_codec::byteOrderMark(marked).size()), marked);
+        // A mark does not make NUL characters text: UTF-32 LE begins with
+        // UTF-16 LE's mark, and its lone CRs would be saved as line breaks.
+        d.nulBytes = d.text.contains(QChar(u'\0'));
+        return d;
+    }
 
     Decoded d = decodeUnmarked(bytes);
     if (!bytes.contains('\0'))

@@ -27,8 +27,9 @@ struct Decoded {
     // form of one of their characters (A2 E3 for the euro sign, 83 39 FE 30
     // for FF); a save writes the single byte for both.
     bool bothForms = false;
-    // NUL bytes in a file that is not UTF-16: no text encoding we know; a save
-    // may change it (a lone CR becomes a line break).
+    // NUL characters read (NUL bytes outside UTF-16, or U+0000 after a mark):
+    // no text encoding we know; a save may change it (a lone CR becomes a line
+    // break).
     bool nulBytes = false;
 };
 

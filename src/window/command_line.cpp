@@ -8,18 +8,32 @@
 #include <QDir>
 #include <QFileInfo>
 #include <climits>
+#include <optional>
 #include <unistd.h>
 
 namespace command_line {
 
 namespace {
 
-// The current directory as file_name keeps it, also when it is not UTF-8.
-QString currentDirectory() {
+// The current directory as file_name keeps it, also when it is not UTF-8;
+// nothing when it was removed (QDir::currentPath() would then be empty, and a
+// relative name would become one under "/").
+std::optional<QString> currentDirectory() {
     char buffer[PATH_MAX];
     if (::getcwd(buffer, sizeof buffer))
         return file_name::fromBytes(buffer);
-    return QDir::currentPath();
+    return std::nullopt;
+}
+
+// The path without "." parts and repeated slashes. ".." stays: after a
+// symbolic link it names the parent of the link's target, which only the
+// system knows (QDir::cleanPath would name a different file).
+QString withoutDotParts(const QString& path) {
+    QStringList kept;
+    for (const QString& part : path.split(u'/', Qt::SkipEmptyParts))
+        if (part != u".")
+            kept << part;
+    return (path.startsWith(u'/') ? QStringLiteral("/") : QString()) + kept.join(u'/');
 }
 
 } // namespace
@@ -82,8 +96,10 @@ Request parse(const QStringList& arguments) {
     if (!files.isEmpty()) {
         // By hand, not QFileInfo: the name's bytes that are not UTF-8 stay.
         const QString& file = files.constFirst();
-        request.file =
-            QDir::cleanPath(QDir::isAbsolutePath(file) ? file : currentDirectory() + u'/' + file);
+        // Without a current directory, the system resolves a relative name.
+        const std::optional<QString> directory = currentDirectory();
+        request.file = withoutDotParts(
+            QDir::isAbsolutePath(file) || !directory ? file : *directory + u'/' + file);
     }
     return request;
 }

@@ -77,24 +77,25 @@ void Form1::setInputChanged(bool changed) {
 }
 
 bool Form1::writeBox(const QString& path, const QString& text, bool inputDocument) {
-    const QString fileText = text_file::fileFromText(text);
-    if (inputDocument && m_documentBothForms &&
-        std::any_of(fileText.begin(), fileText.end(), text_codec::hasTwoForms))
-        m_host.msgBox(
-            QStringLiteral("文件 ") + file_name::display(path) +
-                QStringLiteral(" 同时用了单字节形式(80、FF)和多字节形式(如 A2 E3),") +
-                QStringLiteral("\r\n") +
-                QStringLiteral("保存后欧元符号 € 等字符都将写成单字节形式,这些字节会改变。"),
-            msgbox::Exclamation, kProgramName);
-    if (const qsizetype lost = text_codec::countUnencodable(fileText))
-        m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
-                          QStringLiteral(" 的编码无法保存其中 ") + QString::number(lost) +
-                          QStringLiteral(" 个字符(不成对的代理项),") + QStringLiteral("\r\n") +
-                          QStringLiteral("这些字符将写为 \"?\"。"),
-                      msgbox::Exclamation, kProgramName);
     QByteArray bytes;
     try {
-        // The whole content is encoded before the file is touched.
+        // The whole content is encoded before the file is touched; its copies
+        // may find no memory, which must not end the program with the text unsaved.
+        const QString fileText = text_file::fileFromText(text);
+        if (inputDocument && m_documentBothForms &&
+            std::any_of(fileText.begin(), fileText.end(), text_codec::hasTwoForms))
+            m_host.msgBox(
+                QStringLiteral("文件 ") + file_name::display(path) +
+                    QStringLiteral(" 同时用了单字节形式(80、FF)和多字节形式(如 A2 E3),") +
+                    QStringLiteral("\r\n") +
+                    QStringLiteral("保存后欧元符号 € 等字符都将写成单字节形式,这些字节会改变。"),
+                msgbox::Exclamation, kProgramName);
+        if (const qsizetype lost = text_codec::countUnencodable(fileText))
+            m_host.msgBox(QStringLiteral("文件 ") + file_name::display(path) +
+                              QStringLiteral(" 的编码无法保存其中 ") + QString::number(lost) +
+                              QStringLiteral(" 个字符(不成对的代理项),") + QStringLiteral("\r\n") +
+                              QStringLiteral("这些字符将写为 \"?\"。"),
+                          msgbox::Exclamation, kProgramName);
         bytes = text_codec::encode(fileText, m_documentEncoding);
     } catch (const std::bad_alloc&) {
         reportFileError(ENOMEM, file_io::describeError(ENOMEM));

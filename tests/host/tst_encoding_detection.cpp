@@ -110,6 +110,16 @@ class TstEncodingDetection : public QObject {
         row("odd length", QByteArray("a\0b", 3), gbk, QString::fromLatin1("a\0b", 3), "nul");
         row("unpaired surrogates either way", QByteArray("\0\xD8\xD8\0", 4), gbk,
             QChar(u'\0') + QStringLiteral("刎") + QChar(u'\0'), "nul");
+        // A mark does not make NUL characters text: UTF-32 starts with UTF-16's
+        // mark, and its "\r\0" would be saved as a line break.
+        row("utf-32 le read after its utf-16 mark",
+            QByteArray("\xFF\xFE\0\0A\0\0\0\r\0\0\0\n\0\0\0", 16), Encoding::Utf16Le,
+            QString::fromLatin1("\0A\0\r\0\n\0", 7), "nul");
+        row("utf-8 mark before a NUL",
+            QByteArray("\xEF\xBB\xBF"
+                       "a\0b",
+                       6),
+            Encoding::Utf8Bom, QString::fromLatin1("a\0b", 3), "nul");
     }
 
     void detection() {

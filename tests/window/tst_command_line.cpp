@@ -58,6 +58,7 @@ class TstCommandLine : public QObject {
         row("no file", {}, Action::OpenWindow, "", "");
         row("relative", {"my notes.txt"}, Action::OpenWindow, "my notes.txt", "");
         row("dot dot", {"../x/a.txt"}, Action::OpenWindow, "../x/a.txt", "");
+        row("dots and slashes", {".//b/./a.txt"}, Action::OpenWindow, "b/a.txt", "");
         row("name like an option", {"--", "--help"}, Action::OpenWindow, "--help", "");
         row("version", {"--version"}, Action::PrintVersion, "", "Quillet 1.01\n");
         row("-v with a file", {"a.txt", "-v"}, Action::PrintVersion, "", "Quillet 1.01\n");
@@ -77,9 +78,9 @@ class TstCommandLine : public QObject {
         QFETCH(QString, output);
         const command_line::Request request = parseArgs(args);
         QCOMPARE(request.action, action);
-        QCOMPARE(request.file, file.isEmpty()
-                                   ? QString()
-                                   : QDir::cleanPath(QDir::current().absoluteFilePath(file)));
+        // ".." stays for the system to follow: after a symbolic link it is not
+        // the directory the name's text shows.
+        QCOMPARE(request.file, file.isEmpty() ? QString() : QDir::current().absoluteFilePath(file));
         QVERIFY2(request.output.contains(output), qPrintable(request.output));
         // Decided before any application object exists: only a start that opens
         // the window needs a display; help, version and errors print without one.
@@ -129,6 +130,41 @@ class TstCommandLine : public QObject {
         QCOMPARE(form.windowTitle(), dialogForm.windowTitle());
         QCOMPARE(form.InputFileName, dialogForm.InputFileName);
         QCOMPARE(host.shown(), dialogHost.shown());
+    }
+
+    // "link/../x.txt" is the x.txt beside the directory the link names, as the
+    // system and the shell read it, not the one beside the link.
+    void dotDotAfterLink() {
+        const QDir top(dir.filePath(QStringLiteral("dots")));
+        QVERIFY(top.mkpath(QStringLiteral("real/sub")));
+        QVERIFY(QFile::link(top.filePath(QStringLiteral("real/sub")),
+                            top.filePath(QStringLiteral("link"))));
+        writeBytes(top.filePath(QStringLiteral("real/x.txt")), "real\r\n");
+        writeBytes(top.filePath(QStringLiteral("x.txt")), "beside the link\r\n");
+        ScriptedHost host;
+        Form1 form(host);
+        QVERIFY(
+            command_line::openRequested(form, parseArgs({QStringLiteral("dots/link/../x.txt")})));
+        QCOMPARE(form.Text1->text(), QStringLiteral("real"));
+        form.Text1->setSelStart(4);
+        form.Text1->setSelText(QStringLiteral("!"));
+        form.MuSave_Click();
+        QCOMPARE(readBytes(top.filePath(QStringLiteral("real/x.txt"))), QByteArray("real!\r\n"));
+        QCOMPARE(readBytes(top.filePath(QStringLiteral("x.txt"))),
+                 QByteArray("beside the link\r\n"));
+    }
+
+    // In a current directory that was removed, a relative name stays relative
+    // for the system: it is no name under "/".
+    void removedCurrentDirectory() {
+        const QString gone = dir.filePath(QStringLiteral("gone"));
+        QVERIFY(QDir().mkpath(gone));
+        QVERIFY(QDir::setCurrent(gone));
+        QVERIFY(QDir().rmdir(gone));
+        const command_line::Request request = parseArgs({QStringLiteral("./x.txt")});
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QCOMPARE(request.action, Action::OpenWindow);
+        QCOMPARE(request.file, QStringLiteral("x.txt"));
     }
 
     // A name from a Windows archive, GBK bytes: its bytes reach the system
