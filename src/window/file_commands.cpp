@@ -76,12 +76,14 @@ void Form1::setInputChanged(bool changed) {
     setWindowTitle(document_title::caption(file_name::display(InputFileName), changed));
 }
 
-bool Form1::writeBox(const QString& path, const QString& text, bool inputDocument) {
+bool Form1::writeBox(const QString& path, const TextBox* box, bool inputDocument) {
     QByteArray bytes;
     try {
         // The whole content is encoded before the file is touched; its copies
-        // may find no memory, which must not end the program with the text unsaved.
-        const QString fileText = text_file::fileFromText(text);
+        // (the box's text as one string among them) may find no memory, which
+        // must not end the program with the text unsaved.
+        const QString fileText = text_file::fileFromText(
+            documentText(box, inputDocument ? placeholders::kInput : placeholders::kOutput));
         if (inputDocument && m_documentBothForms &&
             std::any_of(fileText.begin(), fileText.end(), text_codec::hasTwoForms))
             m_host.msgBox(
@@ -182,7 +184,7 @@ void Form1::MuSave_Click() {
         MuSaveAs_Click();
         return;
     }
-    if (!writeBox(InputFileName, documentText(Text1, placeholders::kInput), true))
+    if (!writeBox(InputFileName, Text1, true))
         return;
     setInputChanged(false);
 }
@@ -192,14 +194,14 @@ void Form1::MuSave2_Click() {
         MuSaveAs2_Click();
         return;
     }
-    writeBox(OutputFileName, documentText(Text2, placeholders::kOutput));
+    writeBox(OutputFileName, Text2);
 }
 
 void Form1::MuSaveAs_Click() {
     const QString path = askSavePath();
     if (!isChosen(path))
         return;
-    if (!writeBox(path, documentText(Text1, placeholders::kInput), true))
+    if (!writeBox(path, Text1, true))
         return;
     InputFileName = path;
     setInputChanged(false);
@@ -209,7 +211,7 @@ void Form1::MuSaveAs2_Click() {
     const QString path = askSavePath();
     if (!isChosen(path))
         return;
-    if (!writeBox(path, documentText(Text2, placeholders::kOutput)))
+    if (!writeBox(path, Text2))
         return;
     OutputFileName = path;
 }

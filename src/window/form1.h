@@ -209,7 +209,7 @@ class Form1 : public QMainWindow {
     // File commands.
     // The input document warns first when its save writes one form for a
     // character the file held in both.
-    bool writeBox(const QString& path, const QString& text, bool inputDocument = false);
+    bool writeBox(const QString& path, const TextBox* box, bool inputDocument = false);
     int askToSaveChanges();
     // The unsaved-change prompt before the input is discarded; true to go on.
     bool mayDiscardInput();
