@@ -118,12 +118,13 @@ void Form3::Command3_Click() {
     }
     memory::guarded(m_host, [&] {
         const QString replacement = Text2->text();
-        if (!memory::checkRoom(m_host, m_inputBox->text().size() - length + replacement.size()))
+        if (!memory::checkRoom(m_host, m_inputBox->textSize() - length + replacement.size()))
             return;
         // The selection itself is replaced, not the first equal text in front of it.
-        m_inputBox->setTextAsStep(find_replace::replaceRange(
-            m_inputBox->text(), m_inputBox->selStart(), length, replacement));
-        AnchorSearch(Module1(), m_inputBox->text(), m_inputBox->selStart());
+        const QString result = find_replace::replaceRange(
+            m_inputBox->text(), m_inputBox->selStart(), length, replacement);
+        m_inputBox->setTextAsStep(result);
+        AnchorSearch(Module1(), result, m_inputBox->selStart());
     });
 }
 

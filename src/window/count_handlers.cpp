@@ -28,7 +28,7 @@ void Form1::countInput() {
                        QStringLiteral("可以使用【工具】的【查找替换】功能来定位这些字符。"));
         return;
     }
-    if (!memory::checkRoom(m_host, Text1->text().size()))
+    if (!memory::checkRoom(m_host, Text1->textSize()))
         return;
     preparation::Options options;
     options.lowerCase = Check1->isChecked();
