@@ -156,8 +156,11 @@ std::size_t decode(Encoding e, const char* p, std::size_t n, bool final, bool re
         return byte_decoding::utf8(u, n, final, removeCrLf, base, sink, stats);
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-        return byte_decoding::utf16(u, n, final, e == Encoding::Utf16Be, removeCrLf, base, sink,
-                                    stats);
+    case Encoding::Utf16LeNoMark:
+    case Encoding::Utf16BeNoMark:
+        return byte_decoding::utf16(u, n, final,
+                                    e == Encoding::Utf16Be || e == Encoding::Utf16BeNoMark,
+                                    removeCrLf, base, sink, stats);
     }
     return n;
 }
@@ -237,7 +240,8 @@ void Runner::plan() {
         }
         const Encoding e = m_options.encoding.value_or(
             detect(head.data(), std::size_t(got), std::uint64_t(got) == source.size()));
-        if (e == Encoding::Utf16Le || e == Encoding::Utf16Be) {
+        if (e == Encoding::Utf16Le || e == Encoding::Utf16Be || e == Encoding::Utf16LeNoMark ||
+            e == Encoding::Utf16BeNoMark) {
             m_tasks.push_back(whole);
             continue;
         }

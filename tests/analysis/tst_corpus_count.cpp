@@ -236,6 +236,10 @@ class TstCorpusCount : public QObject {
         QTest::newRow("ascii") << QByteArray("plain text\r\n");
         QTest::newRow("utf-8 mark") << "\xEF\xBB\xBF" + chinese.toUtf8();
         QTest::newRow("utf-16") << text_codec::encode(chinese, Encoding::Utf16Be);
+        QTest::newRow("utf-16le without a mark")
+            << text_codec::encode(chinese + QStringLiteral("\r\nab"), Encoding::Utf16LeNoMark);
+        QTest::newRow("utf-16be without a mark")
+            << text_codec::encode(chinese + QStringLiteral("\r\nab"), Encoding::Utf16BeNoMark);
         QTest::newRow("empty") << QByteArray();
     }
 
