@@ -4,9 +4,8 @@
 #include "analysis/stream_preparation.h"
 #include "host/chunk_reader.h"
 #include "host/encoding_detection.h"
+#include "host/folder_walk.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -20,13 +19,8 @@ using text_codec::Encoding;
 QStringList collectFiles(const QStringList& arguments, const QStringList& patterns) {
     QStringList files;
     for (const QString& argument : arguments) {
-        if (argument != QLatin1String("-") && QFileInfo(argument).isDir()) {
-            // Special files are listed too, to be named as unreadable, not skipped in silence.
-            QDirIterator it(argument, patterns,
-                            QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                            QDirIterator::Subdirectories);
-            while (it.hasNext())
-                files << it.next();
+        if (argument != QLatin1String("-") && folder_walk::isFolder(argument)) {
+            files << folder_walk::filesUnder(argument, patterns);
         } else {
             files << argument;
         }
@@ -219,8 +213,9 @@ void Runner::plan() {
     std::uint64_t totalBytes = 0;
     for (int f = 0; f < m_files.size(); ++f) {
         Task whole{f, false, 0, 0, Encoding::Gbk};
-        const QFileInfo info(m_files[f]);
-        const std::uint64_t size = info.isFile() ? std::uint64_t(info.size()) : 0;
+        const std::uint64_t size = m_files[f] == QLatin1String("-")
+                                       ? 0
+                                       : chunk_reader::regularFileSize(m_files[f]).value_or(0);
         totalBytes += size;
         if (!m_fast || threads < 2 || size < 2 * m_options.pieceBytes ||
             m_files[f] == QLatin1String("-")) {

@@ -1,6 +1,7 @@
 #include "cli/report_options.h"
 
 #include "cli/unihan_report.h"
+#include "host/file_name.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -181,7 +182,7 @@ Parsed parse(const QStringList& arguments) {
             return fail(QStringLiteral("无法读取文件列表 %1: %2").arg(listFile, f.errorString()));
         for (const QByteArray& line : f.readAll().split('\n'))
             if (!line.isEmpty())
-                o.inputs << QFile::decodeName(line.endsWith('\r') ? line.chopped(1) : line);
+                o.inputs << file_name::fromBytes(line.endsWith('\r') ? line.chopped(1) : line);
     }
     if (parser.isSet(encoding)) {
         using text_codec::Encoding;

@@ -5,6 +5,7 @@
 #include "cli/report_options.h"
 #include "cli/table_writers.h"
 #include "cli/unihan_report.h"
+#include "host/file_name.h"
 
 #include <QFile>
 #include <cstdio>
@@ -114,8 +115,11 @@ int run(const QStringList& arguments) {
     } else {
         const QStringList files = corpus_count::collectFiles(o.inputs, o.include);
         if (o.list) {
-            for (const QString& f : files)
-                say(stdout, f + u'\n');
+            for (const QString& f : files) {
+                // The names' own bytes, for other programs to open.
+                const QByteArray name = file_name::toBytes(f) + '\n';
+                std::fwrite(name.constData(), 1, std::size_t(name.size()), stdout);
+            }
             return 0;
         }
         corpus_count::Progress progress;
@@ -123,6 +127,9 @@ int run(const QStringList& arguments) {
         if (!o.quiet && ::isatty(2))
             bar.emplace(progress);
         result = corpus_count::count(files, o.count, &progress);
+        // Names are shown as the user reads them: a GBK name decoded.
+        for (corpus_count::FileResult& f : result.files)
+            f.path = file_name::display(f.path);
     }
 
     bool unreadable = false;

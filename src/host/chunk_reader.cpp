@@ -1,6 +1,7 @@
 #include "host/chunk_reader.h"
 
-#include <QFile>
+#include "host/file_name.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +12,13 @@ namespace chunk_reader {
 
 Error errorOf(int number) {
     return {number, QString::fromLocal8Bit(std::strerror(number))};
+}
+
+std::optional<std::uint64_t> regularFileSize(const QString& path) {
+    struct stat st {};
+    if (::stat(file_name::toBytes(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return std::uint64_t(st.st_size);
 }
 
 Source::~Source() {
@@ -24,7 +32,7 @@ std::optional<Error> Source::open(const QString& path) {
         return std::nullopt;
     }
     // Non-blocking, so that opening a pipe without a writer does not hang.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(file_name::toBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errorOf(errno);
     struct stat st {};

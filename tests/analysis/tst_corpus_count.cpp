@@ -5,11 +5,14 @@
 #include "cli/table_writers.h"
 #include "file_fixtures.h"
 #include "host/encoding_detection.h"
+#include "host/file_name.h"
 #include "host/text_codec.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using corpus_count::Options;
 using text_codec::Encoding;
@@ -276,6 +279,39 @@ class TstCorpusCount : public QObject {
             errors << (f.error.isEmpty() ? QStringLiteral("ok") : QStringLiteral("error"));
         QCOMPARE(errors.join(u' '), QStringLiteral("error ok error ok error"));
         QCOMPARE(char_tally::total(r.items), std::uint64_t(4));
+    }
+
+    // Names that are not UTF-8 (GBK names unpacked from Windows archives) are
+    // listed in folders and read like the others; links to folders are not
+    // followed, so a loop ends.
+    void everyNameIsListedAndRead() {
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path());
+        auto create = [&](const QByteArray& name, const QByteArray& bytes) {
+            const int fd = ::open((root + '/' + name).constData(), O_WRONLY | O_CREAT, 0600);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, bytes.constData(), std::size_t(bytes.size())),
+                     ssize_t(bytes.size()));
+            ::close(fd);
+        };
+        QCOMPARE(::mkdir((root + "/\xD7\xD3").constData(), 0700), 0); // 子 in GBK
+        create("\xD6\xD0.TXT", "ab");                                 // 中.TXT
+        create("\xD7\xD3/\xCE\xC4.txt", "cd");                        // 子/文.txt
+        create("plain.txt", "e");
+        create("other.md", "f");
+        QCOMPARE(::symlink("..", (root + "/\xD7\xD3/up").constData()), 0);
+        QStringList files = corpus_count::collectFiles({dir.path(), QStringLiteral("-")},
+                                                       {QStringLiteral("*.txt")});
+        for (QString& f : files)
+            if (f != QLatin1String("-"))
+                f = file_name::display(f).mid(dir.path().size());
+        QCOMPARE(files, (QStringList{QStringLiteral("-"), QStringLiteral("/plain.txt"),
+                                     QStringLiteral("/中.TXT"), QStringLiteral("/子/文.txt")}));
+        files = corpus_count::collectFiles({dir.path()}, {QStringLiteral("*.txt")});
+        const corpus_count::Result r = corpus_count::count(files, Options());
+        for (const auto& f : r.files)
+            QVERIFY2(f.error.isEmpty(), qPrintable(f.error));
+        QCOMPARE(char_tally::total(r.items), std::uint64_t(5));
     }
 };
 

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -223,6 +225,35 @@ class TstReportCli : public QObject, FormFixture {
         const Run counted = report({"--count", "b", dir.path(), missing});
         QCOMPARE(counted.status, 1);
         QVERIFY(counted.out.endsWith("\t2\n"));
+    }
+
+    // A GBK file name given on the command line or in a list of files is
+    // opened by its bytes and shown decoded.
+    void gbkNamesAreOpenedAndShown() {
+        QTemporaryDir dir;
+        const QByteArray name = "\xD6\xD0.txt"; // 中.txt
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "ab", 2), ssize_t(2));
+        ::close(fd);
+        writeBytes(dir.filePath(QStringLiteral("list")), path + "\n");
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        // Through a shell: QProcess would pass the name as UTF-8.
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec \"$0\" --per-file --top 1 \"$(printf '\\326\\320.txt')\""),
+                 QStringLiteral(QUILLET_REPORT_EXE)});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput().split('\n').value(1),
+                 "中.txt\t1\ta\tU+0061\t1\t50.0000\t50.0000");
+        const Run listed = report({QStringLiteral("--files-from"), dir.filePath("list"),
+                                   QStringLiteral("--format"), QStringLiteral("csv")});
+        QCOMPARE(listed.status, 0);
+        QVERIFY(listed.out.contains("1,a,U+0061,1,50.0000,50.0000"));
     }
 
     void badOptions_data() {
