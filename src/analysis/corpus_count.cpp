@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace corpus_count {
 
@@ -18,8 +19,14 @@ using text_codec::Encoding;
 
 QStringList collectFiles(const QStringList& arguments, const QStringList& patterns) {
     QStringList files;
+    bool standardInput = false;
     for (const QString& argument : arguments) {
-        if (argument != QLatin1String("-") && folder_walk::isFolder(argument)) {
+        if (argument == QLatin1String("-")) {
+            // Standard input can be read once: a second reader would take
+            // bytes from the first and cut characters apart.
+            if (!std::exchange(standardInput, true))
+                files << argument;
+        } else if (folder_walk::isFolder(argument)) {
             files << folder_walk::filesUnder(argument, patterns);
         } else {
             files << argument;

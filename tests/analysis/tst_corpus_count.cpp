@@ -283,7 +283,7 @@ class TstCorpusCount : public QObject {
 
     // Names that are not UTF-8 (GBK names unpacked from Windows archives) are
     // listed in folders and read like the others; links to folders are not
-    // followed, so a loop ends.
+    // followed, so a loop ends; standard input named twice is read once.
     void everyNameIsListedAndRead() {
         QTemporaryDir dir;
         const QByteArray root = QFile::encodeName(dir.path());
@@ -312,6 +312,8 @@ class TstCorpusCount : public QObject {
         for (const auto& f : r.files)
             QVERIFY2(f.error.isEmpty(), qPrintable(f.error));
         QCOMPARE(char_tally::total(r.items), std::uint64_t(5));
+        QCOMPARE(corpus_count::collectFiles({QStringLiteral("-"), QStringLiteral("-")}, {}),
+                 QStringList{QStringLiteral("-")});
     }
 };
 
