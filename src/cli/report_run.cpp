@@ -36,6 +36,7 @@ int refuse(const QString& reason) {
 std::optional<corpus_count::Result> mergePartials(const ReportOptions& o, int* status) {
     const QString mine = describe(o);
     std::vector<corpus_count::Result> parts;
+    std::uint64_t characters = 0, occurrences = 0;
     for (const QString& path : o.inputs) {
         QFile file(path);
         if (path == QLatin1String("-") ? !file.open(stdin, QIODevice::ReadOnly)
@@ -53,6 +54,15 @@ std::optional<corpus_count::Result> mergePartials(const ReportOptions& o, int* s
             *status = refuse(QStringLiteral("%1 的选项与本次不同,不能合并 / was made with other "
                                             "options: %2, here: %3")
                                  .arg(path, read->options, mine));
+            return std::nullopt;
+        }
+        // Counts that no sum can hold are damage, not a corpus.
+        if (__builtin_add_overflow(characters, char_tally::total(read->result.items),
+                                   &characters) ||
+            __builtin_add_overflow(occurrences, read->result.occurrences, &occurrences)) {
+            *status = refuse(QStringLiteral("%1: 计数过大,无法合并 / the counts are too large to "
+                                            "merge")
+                                 .arg(path));
             return std::nullopt;
         }
         parts.push_back(std::move(read->result));

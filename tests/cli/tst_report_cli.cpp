@@ -213,6 +213,42 @@ class TstReportCli : public QObject, FormFixture {
         QCOMPARE(report(options + QStringList{"--merge", partials[0], partials[1]}).status, 2);
     }
 
+    // A damaged partial is refused (exit status 2, the file named), never
+    // merged into a wrong total.
+    void damagedPartialsAreRefused_data() {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::newRow("cut short") << QByteArray("end\n") << QByteArray();
+        QTest::newRow("a character twice")
+            << QByteArray("char\t62\t1") << QByteArray("char\t61\t1");
+        QTest::newRow("out of order") << QByteArray("char\t61\t1\t0\t0\nchar\t62\t1\t0\t1")
+                                      << QByteArray("char\t62\t1\t0\t1\nchar\t61\t1\t0\t0");
+        QTest::newRow("no count") << QByteArray("char\t62\t1") << QByteArray("char\t62\t0");
+        QTest::newRow("overflow") << QByteArray("char\t62\t1")
+                                  << QByteArray("char\t62\t18446744073709551615");
+        QTest::newRow("overflow in the sum")
+            << QByteArray("char\t62\t1") << QByteArray("char\t62\t18446744073709551613");
+        QTest::newRow("encoding") << QByteArray("\t2\t-\t") << QByteArray("\t99\t-\t");
+    }
+
+    void damagedPartialsAreRefused() {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        const Run made = report({"--format", "partial", "--encoding", "utf-8"}, "ab");
+        QCOMPARE(made.status, 0);
+        QVERIFY(made.out.contains(from));
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.partial"));
+        const QString bad = dir.filePath(QStringLiteral("bad.partial"));
+        writeBytes(good, made.out);
+        writeBytes(bad, QByteArray(made.out).replace(from, to));
+        const Run r =
+            report({"--merge", "--encoding", "utf-8", "--format", "json", good, bad, good});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.contains(bad.toUtf8() + ": "));
+    }
+
     void unreadableFileAmongReadableOnes() {
         QTemporaryDir dir;
         writeBytes(dir.filePath(QStringLiteral("a.txt")), "ab");
