@@ -25,6 +25,10 @@ void complain(const QString& text) {
     say(stderr, QStringLiteral("quillet-report: ") + text + u'\n');
 }
 
+QString shown(const QString& path) {
+    return path == QLatin1String("-") ? QStringLiteral("标准输入 standard input") : path;
+}
+
 int refuse(const QString& reason) {
     complain(reason);
     say(stderr,
@@ -146,12 +150,11 @@ int run(const QStringList& arguments) {
     for (const corpus_count::FileResult& f : result.files) {
         if (!f.error.isEmpty()) {
             unreadable = true;
-            complain(QStringLiteral("%1: %2").arg(
-                f.path == QLatin1String("-") ? QStringLiteral("标准输入 standard input") : f.path,
-                f.error));
+            complain(QStringLiteral("%1: %2").arg(shown(f.path), f.error));
         } else if (f.invalid > 0 && !o.merge) {
-            complain(QStringLiteral("文件 %1 中有 %2 处无法识别的字节,已按 \uFFFD 计数。")
-                         .arg(f.path)
+            complain(QStringLiteral("文件 %1 中有 %2 处无法识别的字节,已按 \uFFFD 计数。 / %2 "
+                                    "unreadable bytes were counted as U+FFFD.")
+                         .arg(shown(f.path))
                          .arg(f.invalid));
         }
     }

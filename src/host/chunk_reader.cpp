@@ -1,17 +1,23 @@
 #include "host/chunk_reader.h"
 
+#include "host/file_io.h"
 #include "host/file_name.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace chunk_reader {
 
 Error errorOf(int number) {
-    return {number, QString::fromLocal8Bit(std::strerror(number))};
+    // Chinese with the English beside, whatever the locale.
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    const QString english = QString::fromLocal8Bit(c ? ::strerror_l(number, c) : "");
+    const QString chinese = file_io::describeError(number);
+    return {number, chinese == english || english.isEmpty() ? chinese : chinese + " / " + english};
 }
 
 std::optional<std::uint64_t> regularFileSize(const QString& path) {
@@ -45,7 +51,7 @@ std::optional<Error> Source::open(const QString& path) {
         ::close(fd);
         if (S_ISDIR(st.st_mode))
             return errorOf(EISDIR);
-        return Error{EINVAL, QStringLiteral("不是普通文件")};
+        return Error{EINVAL, QStringLiteral("不是普通文件 / not a regular file")};
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
@@ -256,7 +257,8 @@ class TstReportCli : public QObject, FormFixture {
         const QString missing = dir.filePath(QStringLiteral("gone.txt"));
         const Run r = report({"--format", "tsv", "--order", "count", dir.path(), missing});
         QCOMPARE(r.status, 1);
-        QVERIFY(r.err.contains(missing.toUtf8() + ": "));
+        QVERIFY(
+            r.err.contains(missing.toUtf8() + ": 没有那个文件或目录 / No such file or directory"));
         QCOMPARE(r.out.split('\n').value(1), "1\tb\tU+0062\t2\t66.6667\t66.6667");
         const Run counted = report({"--count", "b", dir.path(), missing});
         QCOMPARE(counted.status, 1);
@@ -315,6 +317,12 @@ class TstReportCli : public QObject, FormFixture {
         QCOMPARE(r.status, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.contains("Usage: quillet-report"));
+        // The reason in Chinese, with the English beside.
+        static const QRegularExpression bilingual(
+            QStringLiteral("^quillet-report: .*\\p{Han}.* / [A-Z]"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QString first = QString::fromUtf8(r.err.split('\n').value(0));
+        QVERIFY2(bilingual.match(first).hasMatch(), qPrintable(first));
     }
 
     void helpAndVersion() {
