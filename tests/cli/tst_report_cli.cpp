@@ -61,6 +61,15 @@ class TstReportCli : public QObject, FormFixture {
         QTest::newRow("full-width space") << QStringList{"第一\u3000段。第二段。", start, "1"};
         QTest::newRow("outside the BMP") << QStringList{"😀a😀𠀀", start, "3"};
         QTest::newRow("nothing left") << QStringList{"   ", start, "3"};
+        QTest::newRow("cr cr lf lf") << QStringList{"a\r\r\n\nb\r\n\r\n\r", start, "1"};
+        QTest::newRow("cr cr lf lf kept") << QStringList{"a\r\r\n\nb\r\n\r\n\r", "00000", "1"};
+        QTest::newRow("tabs") << QStringList{"\t\ta\tb \t中\t", start, "2"};
+        QTest::newRow("tabs kept") << QStringList{"\t\ta\tb \t中\t", "00000", "2"};
+        QTest::newRow("full-width spaces kept")
+            << QStringList{"\u3000\u3000a \u3000", "00000", "1"};
+        QTest::newRow("separator of a pair") << QStringList{"a😀b😀😀", start, "1", "😀"};
+        QTest::newRow("list of pairs and spaces")
+            << QStringList{"a😀b𠀀\u3000c A", "11111", "1", "", "  😀  𠀀 a "};
         QString poem;
         for (int i = 0; i < 200; ++i)
             poem +=
