@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <unistd.h>
 
 namespace report_cli {
@@ -138,8 +139,13 @@ int run(const QStringList& arguments) {
         }
         corpus_count::Progress progress;
         std::optional<ProgressBar> bar;
-        if (!o.quiet && ::isatty(2))
-            bar.emplace(progress);
+        if (!o.quiet && ::isatty(2)) {
+            try {
+                bar.emplace(progress);
+            } catch (const std::system_error&) {
+                // No room for its thread: the count goes on without it.
+            }
+        }
         result = corpus_count::count(files, o.count, &progress);
         // Names are shown as the user reads them: a GBK name decoded.
         for (corpus_count::FileResult& f : result.files)
