@@ -107,6 +107,9 @@ QString helpText() {
                "  --jobs N                线程数(默认每核一个)/ threads (default: one per core)\n"
                "  --list                  只列出将读取的文件 / only list the files that would be "
                "read\n"
+               "  --null                  --list 和 --files-from 的文件名以 NUL 结尾\n"
+               "                          names end with NUL in --list and --files-from (names "
+               "with line breaks)\n"
                "  --quiet                 不显示进度 / no progress bar\n"
                "  -h, --help              显示本帮助 / show this help\n"
                "  -v, --version           显示版本 / show the version\n"
@@ -150,6 +153,7 @@ Parsed parse(const QStringList& arguments) {
     const auto merge = flag({QStringLiteral("merge")});
     const auto jobs = valued(QStringLiteral("jobs"));
     const auto list = flag({QStringLiteral("list")});
+    const auto null = flag({QStringLiteral("null")});
     const auto quiet = flag({QStringLiteral("quiet")});
     const auto info = valued(QStringLiteral("info"));
     const auto profile = flag({QStringLiteral("profile")});
@@ -181,6 +185,12 @@ Parsed parse(const QStringList& arguments) {
         if (!f.open(QIODevice::ReadOnly))
             return fail(QStringLiteral("无法读取文件列表 / cannot read the list of files %1: %2")
                             .arg(listFile, f.errorString()));
+        if (parser.isSet(null)) {
+            for (const QByteArray& name : f.readAll().split('\0'))
+                if (!name.isEmpty())
+                    o.inputs << file_name::fromBytes(name);
+            continue;
+        }
         for (const QByteArray& line : f.readAll().split('\n'))
             if (!line.isEmpty())
                 o.inputs << file_name::fromBytes(line.endsWith('\r') ? line.chopped(1) : line);
@@ -245,6 +255,7 @@ Parsed parse(const QStringList& arguments) {
     o.count.perFile = parser.isSet(perFile);
     o.quiet = parser.isSet(quiet);
     o.list = parser.isSet(list);
+    o.null = parser.isSet(null);
     o.merge = parser.isSet(merge);
     if (parser.isSet(top)) {
         bool ok = false;

@@ -132,7 +132,7 @@ int run(const QStringList& arguments) {
         if (o.list) {
             for (const QString& f : files) {
                 // The names' own bytes, for other programs to open.
-                const QByteArray name = file_name::toBytes(f) + '\n';
+                const QByteArray name = file_name::toBytes(f) + (o.null ? '\0' : '\n');
                 std::fwrite(name.constData(), 1, std::size_t(name.size()), stdout);
             }
             return 0;

@@ -303,6 +303,23 @@ class TstReportCli : public QObject, FormFixture {
         QVERIFY(listed.out.contains("1,a,U+0061,1,50.0000,50.0000"));
     }
 
+    // --null ends names with NUL in --list and --files-from, so that a name
+    // with a line break goes from one run to another.
+    void namesWithLineBreaksByNull() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("two\nlines.txt"));
+        writeBytes(name, "ab");
+        const Run listed = report({QStringLiteral("--list"), QStringLiteral("--null"), dir.path()});
+        QCOMPARE(listed.status, 0);
+        QCOMPARE(listed.out, name.toUtf8() + '\0');
+        writeBytes(dir.filePath(QStringLiteral("list")), listed.out);
+        const Run counted = report({QStringLiteral("--null"), QStringLiteral("--files-from"),
+                                    dir.filePath(QStringLiteral("list"))});
+        QCOMPARE(counted.err, QByteArray());
+        QCOMPARE(counted.status, 0);
+        QCOMPARE(counted.out.count('\n'), 3);
+    }
+
     // Under ulimit -v, threads that cannot be started or find no memory leave
     // their files to the others: the whole count, not an abort.
     void manyThreadsInLittleMemory() {
