@@ -334,7 +334,9 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
             // made and the file counted afresh.
             TallySink sink{tally, base};
             decode(Encoding::Utf8, buffer.data(), have, true, removeCrLf, 0, sink, stats);
-            if (stats.invalid == 0 && stats.multiByte >= kConvincingUtf8) {
+            // A NUL byte may make it UTF-16 for the window: decided below.
+            if (stats.invalid == 0 && stats.multiByte >= kConvincingUtf8 &&
+                !std::memchr(buffer.data(), 0, have)) {
                 r.encoding = Encoding::Utf8;
                 r.items = tally.take();
                 return r;

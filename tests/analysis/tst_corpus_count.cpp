@@ -239,6 +239,13 @@ class TstCorpusCount : public QObject {
         QTest::newRow("ascii") << QByteArray("plain text\r\n");
         QTest::newRow("utf-8 mark") << "\xEF\xBB\xBF" + chinese.toUtf8();
         QTest::newRow("utf-16") << text_codec::encode(chinese, Encoding::Utf16Be);
+        // UTF-16 whose bytes are also well-formed UTF-8 (这 is D9 8F), with NUL bytes.
+        QTest::newRow("utf-16le that reads as utf-8")
+            << text_codec::encode(QStringLiteral("这").repeated(20) + QStringLiteral("ab\r\ncd"),
+                                  Encoding::Utf16LeNoMark);
+        QTest::newRow("utf-16be that reads as utf-8") << text_codec::encode(
+            QStringLiteral("\u00D9").repeated(20) + QStringLiteral("\u8F00ab\r\ncd"),
+            Encoding::Utf16BeNoMark);
         QTest::newRow("utf-16le without a mark")
             << text_codec::encode(chinese + QStringLiteral("\r\nab"), Encoding::Utf16LeNoMark);
         QTest::newRow("utf-16be without a mark")
