@@ -8,6 +8,7 @@
 #include "host/file_name.h"
 #include "host/text_codec.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
@@ -266,6 +267,58 @@ class TstCorpusCount : public QObject {
         QCOMPARE(engineReport(r, frequency::Order::FirstAppearance),
                  frequency::report(preparation::prepare(window.text, p),
                                    frequency::Order::FirstAppearance));
+    }
+
+    // Random files of pieces of every encoding, stray bytes and NULs, cut in
+    // random chunks: the window's decision and report.
+    void randomFilesAreReadAsTheWindowReadsThem() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        QRandomGenerator rng(7);
+        const QList<QByteArray> atoms = {"a",
+                                         "\r",
+                                         "\n",
+                                         "\r\n",
+                                         " ",
+                                         QByteArray(1, '\0'),
+                                         "\xE4\xB8\xAD",
+                                         "\xD6\xD0",
+                                         "\xFF",
+                                         "\x80",
+                                         "\xC4\xA1",
+                                         "\x81\x30\x81\x30",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xEF\xBB\xBF",
+                                         "\xFF\xFE",
+                                         "\xE3\x80\x80",
+                                         "\t",
+                                         "\xD9\x8F",
+                                         "\x2D\x4E",
+                                         QByteArray("\xD9\x8F").repeated(8),
+                                         QByteArray("a\0", 2)};
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray bytes;
+            const int n = int(rng.bounded(40));
+            for (int i = 0; i < n; ++i)
+                bytes += atoms[int(rng.bounded(int(atoms.size())))];
+            writeBytes(path, bytes);
+            const text_codec::Decoded window = encoding_detection::decode(bytes);
+            Options o;
+            o.preparation = prep(rng.bounded(2), rng.bounded(2), rng.bounded(2), {}, {});
+            o.chunkBytes = 1 + rng.bounded(50);
+            o.detectBytes = 4 << 20; // the whole file, as the window reads it
+            const corpus_count::Result r = corpus_count::count({path}, o);
+            const QString w = frequency::report(preparation::prepare(window.text, o.preparation),
+                                                frequency::Order::FirstAppearance);
+            const QString e = engineReport(r, frequency::Order::FirstAppearance);
+            if (w != e || r.files[0].encoding != window.encoding)
+                QFAIL(qPrintable(QString::fromLatin1(bytes.toHex(' ')) +
+                                 QStringLiteral(" chunk %1 encoding %2, window %3\n")
+                                     .arg(o.chunkBytes)
+                                     .arg(int(r.files[0].encoding))
+                                     .arg(int(window.encoding)) +
+                                 w + QStringLiteral("\n----\n") + e));
+        }
     }
 
     void unreadableFilesAmongReadableOnes() {
