@@ -177,6 +177,10 @@ Parsed parse(const QStringList& arguments) {
     }
     ReportOptions& o = p.options;
     o.include = parser.values(include);
+    for (const QString& pattern : std::as_const(o.include))
+        if (!QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).isValid())
+            return fail(
+                QStringLiteral("--include 的模式无效 / not a valid pattern: %1").arg(pattern));
     if (o.include.isEmpty())
         o.include = {QStringLiteral("*.txt")};
     o.inputs = parser.positionalArguments();

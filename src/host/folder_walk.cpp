@@ -22,9 +22,12 @@ struct DirCloser {
 class Matcher {
   public:
     explicit Matcher(const QStringList& patterns) {
-        for (const QString& p : patterns)
-            m_patterns.emplace_back(QRegularExpression::wildcardToRegularExpression(p),
-                                    QRegularExpression::CaseInsensitiveOption);
+        for (const QString& p : patterns) {
+            QRegularExpression re(QRegularExpression::wildcardToRegularExpression(p),
+                                  QRegularExpression::CaseInsensitiveOption);
+            if (re.isValid()) // "[" matches nothing, as in QDir
+                m_patterns.push_back(std::move(re));
+        }
     }
     // Matched on the name as the user reads it: a regular expression needs
     // well-formed text, which a kept byte of a GBK name is not.

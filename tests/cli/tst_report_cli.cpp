@@ -356,6 +356,7 @@ class TstReportCli : public QObject, FormFixture {
         QTest::newRow("encoding") << QStringList{"--encoding", "latin1"};
         QTest::newRow("partial cut") << QStringList{"--format", "partial", "--top", "3"};
         QTest::newRow("missing value") << QStringList{"--separator"};
+        QTest::newRow("pattern") << QStringList{"--include", "[", "."};
     }
 
     void badOptions() {
