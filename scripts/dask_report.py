@@ -35,10 +35,12 @@ def split_options(options):
 
 def tally_part(program, counting, files):
     """Runs on a worker: the partial tally of some files, with its exit status."""
-    with tempfile.NamedTemporaryFile("w", suffix=".lst", delete=False) as listing:
-        listing.write("".join(f + "\n" for f in files))
+    # Names are bytes ending with NUL: a GBK name or one with a line break
+    # reaches the worker's quillet-report unchanged.
+    with tempfile.NamedTemporaryFile("wb", suffix=".lst", delete=False) as listing:
+        listing.write(b"".join(os.fsencode(f) + b"\0" for f in files))
     try:
-        run = subprocess.run([program, *counting, "--quiet", "--format", "partial",
+        run = subprocess.run([program, *counting, "--quiet", "--format", "partial", "--null",
                               "--files-from", listing.name], capture_output=True)
     finally:
         os.unlink(listing.name)
@@ -59,11 +61,12 @@ def main():
     ours, options = parser.parse_known_args(argv[:cut])
     inputs = argv[cut + 1:]
 
-    listing = subprocess.run([ours.program, *options, "--list", *inputs], capture_output=True)
+    listing = subprocess.run([ours.program, *options, "--list", "--null", *inputs],
+                             capture_output=True)
     if listing.returncode != 0:
         sys.stderr.buffer.write(listing.stderr)
         return listing.returncode
-    files = [f for f in os.fsdecode(listing.stdout).split("\n") if f]
+    files = [os.fsdecode(f) for f in listing.stdout.split(b"\0") if f]
 
     from dask.distributed import Client, LocalCluster
     cluster = None

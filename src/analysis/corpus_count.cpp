@@ -4,13 +4,15 @@
 #include "analysis/stream_preparation.h"
 #include "host/chunk_reader.h"
 #include "host/encoding_detection.h"
+#include "host/folder_walk.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 namespace corpus_count {
 
@@ -19,14 +21,15 @@ using text_codec::Encoding;
 
 QStringList collectFiles(const QStringList& arguments, const QStringList& patterns) {
     QStringList files;
+    bool standardInput = false;
     for (const QString& argument : arguments) {
-        if (argument != QLatin1String("-") && QFileInfo(argument).isDir()) {
-            // Special files are listed too, to be named as unreadable, not skipped in silence.
-            QDirIterator it(argument, patterns,
-                            QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                            QDirIterator::Subdirectories);
-            while (it.hasNext())
-                files << it.next();
+        if (argument == QLatin1String("-")) {
+            // Standard input can be read once: a second reader would take
+            // bytes from the first and cut characters apart.
+            if (!std::exchange(standardInput, true))
+                files << argument;
+        } else if (folder_walk::isFolder(argument)) {
+            files << folder_walk::filesUnder(argument, patterns);
         } else {
             files << argument;
         }
@@ -200,6 +203,10 @@ class Runner {
   private:
     void plan();
     void work();
+    void retry();
+    bool finish(std::size_t i, TaskResult r);
+    void join(const Task& task, TaskResult& r);
+    void fail(std::size_t i);
     TaskResult runTask(const Task& task, char_tally::Dense& tally, std::vector<char>& buffer);
 
     const QStringList& m_files;
@@ -210,6 +217,7 @@ class Runner {
     std::vector<Task> m_tasks;
     std::vector<int> m_piecesLeft; // per file
     std::atomic<std::size_t> m_next{0};
+    std::vector<std::size_t> m_retry; // tasks given back for want of memory
     std::mutex m_mutex;
     char_tally::Dense m_total;
     Result m_result;
@@ -226,8 +234,9 @@ void Runner::plan() {
     std::uint64_t totalBytes = 0;
     for (int f = 0; f < m_files.size(); ++f) {
         Task whole{f, false, 0, 0, Encoding::Gbk};
-        const QFileInfo info(m_files[f]);
-        const std::uint64_t size = info.isFile() ? std::uint64_t(info.size()) : 0;
+        const std::uint64_t size = m_files[f] == QLatin1String("-")
+                                       ? 0
+                                       : chunk_reader::regularFileSize(m_files[f]).value_or(0);
         totalBytes += size;
         if (!m_fast || threads < 2 || size < 2 * m_options.pieceBytes ||
             m_files[f] == QLatin1String("-")) {
@@ -331,7 +340,9 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
             // made and the file counted afresh.
             TallySink sink{tally, base};
             decode(Encoding::Utf8, buffer.data(), have, true, removeCrLf, 0, sink, stats);
-            if (stats.invalid == 0 && stats.multiByte >= kConvincingUtf8) {
+            // A NUL byte may make it UTF-16 for the window: decided below.
+            if (stats.invalid == 0 && stats.multiByte >= kConvincingUtf8 &&
+                !std::memchr(buffer.data(), 0, have)) {
                 r.encoding = Encoding::Utf8;
                 r.items = tally.take();
                 return r;
@@ -392,45 +403,107 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
     return r;
 }
 
+const QString kNoMemory = QStringLiteral("内存不足 / out of memory");
+
+// A thread that runs out of memory gives its task back and stops; what was
+// given back, or taken by no thread, is read again on one thread at the end.
 void Runner::work() {
-    char_tally::Dense tally;
+    std::optional<char_tally::Dense> tally;
     std::vector<char> buffer;
+    try {
+        tally.emplace();
+    } catch (const std::bad_alloc&) {
+        return;
+    }
     for (;;) {
         const std::size_t i = m_next++;
         if (i >= m_tasks.size())
             return;
-        const Task& task = m_tasks[i];
-        TaskResult r = runTask(task, tally, buffer);
-        tally.take(); // left over after an error
-        const std::lock_guard lock(m_mutex);
-        FileResult& file = m_result.files[std::size_t(task.file)];
-        if (!r.error.isEmpty() && file.error.isEmpty())
-            file.error = r.error;
-        file.bytes += r.bytes;
-        file.invalid += r.invalid;
-        file.occurrences += r.occurrences;
-        file.encoding = r.encoding;
-        m_result.occurrences += r.occurrences;
-        if (!task.piece) {
-            if (r.error.isEmpty())
-                for (const char_tally::Item& item : r.items)
-                    m_total.addItem(item);
-            if (m_options.perFile)
-                file.items = std::move(r.items);
-        } else {
-            // A large file joins the total only when all its pieces were read.
-            char_tally::mergeInto(file.items, r.items);
-            if (--m_piecesLeft[std::size_t(task.file)] > 0)
-                continue;
-            if (file.error.isEmpty())
-                for (const char_tally::Item& item : file.items)
-                    m_total.addItem(item);
-            if (!m_options.perFile)
-                file.items.clear();
+        TaskResult r;
+        try {
+            r = runTask(m_tasks[i], *tally, buffer);
+            tally->take(); // left over after an error
+        } catch (const std::bad_alloc&) {
+            // Standard input cannot be read again from its start.
+            if (m_files[m_tasks[i].file] == QLatin1String("-")) {
+                fail(i);
+            } else {
+                const std::lock_guard lock(m_mutex);
+                m_retry.push_back(i);
+            }
+            return;
         }
-        if (m_progress)
-            ++m_progress->filesDone;
+        if (!finish(i, std::move(r)))
+            return;
     }
+}
+
+void Runner::retry() {
+    std::vector<std::size_t> tasks = std::move(m_retry);
+    for (std::size_t i = m_next; i < m_tasks.size(); ++i)
+        tasks.push_back(i);
+    std::sort(tasks.begin(), tasks.end());
+    std::size_t done = 0;
+    try {
+        char_tally::Dense tally;
+        std::vector<char> buffer;
+        for (; done < tasks.size(); ++done) {
+            TaskResult r = runTask(m_tasks[tasks[done]], tally, buffer);
+            tally.take();
+            finish(tasks[done], std::move(r));
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    for (; done < tasks.size(); ++done)
+        fail(tasks[done]);
+}
+
+void Runner::fail(std::size_t i) {
+    const std::lock_guard lock(m_mutex);
+    m_result.files[std::size_t(m_tasks[i].file)].error = kNoMemory;
+}
+
+// False when the result could not be joined for want of memory: the file is
+// then named as unreadable.
+bool Runner::finish(std::size_t i, TaskResult r) {
+    try {
+        join(m_tasks[i], r);
+        return true;
+    } catch (const std::bad_alloc&) {
+        fail(i);
+        return false;
+    }
+}
+
+void Runner::join(const Task& task, TaskResult& r) {
+    const std::lock_guard lock(m_mutex);
+    FileResult& file = m_result.files[std::size_t(task.file)];
+    if (!r.error.isEmpty() && file.error.isEmpty())
+        file.error = r.error;
+    file.bytes += r.bytes;
+    file.invalid += r.invalid;
+    file.occurrences += r.occurrences;
+    file.encoding = r.encoding;
+    m_result.occurrences += r.occurrences;
+    if (!task.piece) {
+        if (r.error.isEmpty())
+            for (const char_tally::Item& item : r.items)
+                m_total.addItem(item);
+        if (m_options.perFile)
+            file.items = std::move(r.items);
+    } else {
+        // A large file joins the total only when all its pieces were read.
+        char_tally::mergeInto(file.items, r.items);
+        if (--m_piecesLeft[std::size_t(task.file)] > 0)
+            return;
+        if (file.error.isEmpty())
+            for (const char_tally::Item& item : file.items)
+                m_total.addItem(item);
+        if (!m_options.perFile)
+            file.items.clear();
+    }
+    if (m_progress)
+        ++m_progress->filesDone;
 }
 
 Result Runner::run() {
@@ -444,11 +517,17 @@ Result Runner::run() {
     const int threads =
         std::min<int>(threadCount(m_options), int(std::max<std::size_t>(1, m_tasks.size())));
     std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back([this] { work(); });
+    for (int t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break; // no room for another thread (ulimit -v): fewer do the work
+        }
+    }
     work();
     for (std::thread& t : pool)
         t.join();
+    retry();
     m_result.items = m_total.take();
     if (!m_fast)
         return std::move(m_result);

@@ -55,6 +55,8 @@ std::optional<Read> read(const QByteArray& bytes, QString* error) {
         return fail(QStringLiteral("不是 quillet-report 的 partial 结果 / not a partial tally"));
     Read r;
     bool ended = false;
+    std::uint64_t total = 0;
+    std::optional<uint> previous; // characters are written in ascending order, once each
     for (qsizetype i = 1; i < lines.size() && !ended; ++i) {
         const QList<QByteArray> f = lines[i].split('\t');
         bool ok = true;
@@ -66,11 +68,14 @@ std::optional<Read> read(const QByteArray& bytes, QString* error) {
             file.bytes = f[1].toULongLong(&a);
             file.invalid = f[2].toULongLong(&b);
             file.occurrences = f[3].toULongLong(&c);
-            file.encoding = text_codec::Encoding(f[4].toInt(&d));
+            const int encoding = f[4].toInt(&d);
+            file.encoding = text_codec::Encoding(encoding);
             file.error = fromHex(f[5]);
             file.path = fromHex(f[6]);
-            ok = a && b && c && d;
-            r.result.occurrences += file.occurrences;
+            ok = a && b && c && d && encoding >= 0 &&
+                 encoding <= int(text_codec::Encoding::Utf16BeNoMark) &&
+                 !__builtin_add_overflow(r.result.occurrences, file.occurrences,
+                                         &r.result.occurrences);
             r.result.files.push_back(std::move(file));
         } else if (f[0] == "char" && f.size() == 5) {
             bool a, b, c, d;
@@ -79,7 +84,9 @@ std::optional<Read> read(const QByteArray& bytes, QString* error) {
             const std::uint64_t file = f[3].toULongLong(&c);
             const std::uint64_t offset = f[4].toULongLong(&d);
             ok = a && b && c && d && cp <= 0x10FFFF && file < r.result.files.size() &&
-                 offset <= kOffsetMask;
+                 offset <= kOffsetMask && count > 0 && (!previous || cp > *previous) &&
+                 !__builtin_add_overflow(total, count, &total);
+            previous = cp;
             r.result.items.push_back({char32_t(cp), count, char_tally::keyOf(file, offset)});
         } else if (f[0] == "end" && f.size() == 1) {
             ended = true;

@@ -1,6 +1,7 @@
 #include "cli/report_options.h"
 
 #include "cli/unihan_report.h"
+#include "host/file_name.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -106,6 +107,9 @@ QString helpText() {
                "  --jobs N                线程数(默认每核一个)/ threads (default: one per core)\n"
                "  --list                  只列出将读取的文件 / only list the files that would be "
                "read\n"
+               "  --null                  --list 和 --files-from 的文件名以 NUL 结尾\n"
+               "                          names end with NUL in --list and --files-from (names "
+               "with line breaks)\n"
                "  --quiet                 不显示进度 / no progress bar\n"
                "  -h, --help              显示本帮助 / show this help\n"
                "  -v, --version           显示版本 / show the version\n"
@@ -149,6 +153,7 @@ Parsed parse(const QStringList& arguments) {
     const auto merge = flag({QStringLiteral("merge")});
     const auto jobs = valued(QStringLiteral("jobs"));
     const auto list = flag({QStringLiteral("list")});
+    const auto null = flag({QStringLiteral("null")});
     const auto quiet = flag({QStringLiteral("quiet")});
     const auto info = valued(QStringLiteral("info"));
     const auto profile = flag({QStringLiteral("profile")});
@@ -161,7 +166,7 @@ Parsed parse(const QStringList& arguments) {
         return p;
     };
     if (!parser.parse(arguments))
-        return fail(parser.errorText());
+        return fail(QStringLiteral("选项有误 / ") + parser.errorText());
     if (parser.isSet(help)) {
         p.action = Parsed::Action::Help;
         return p;
@@ -172,16 +177,27 @@ Parsed parse(const QStringList& arguments) {
     }
     ReportOptions& o = p.options;
     o.include = parser.values(include);
+    for (const QString& pattern : std::as_const(o.include))
+        if (!QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).isValid())
+            return fail(
+                QStringLiteral("--include 的模式无效 / not a valid pattern: %1").arg(pattern));
     if (o.include.isEmpty())
         o.include = {QStringLiteral("*.txt")};
     o.inputs = parser.positionalArguments();
     for (const QString& listFile : parser.values(filesFrom)) {
         QFile f(listFile);
         if (!f.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("无法读取文件列表 %1: %2").arg(listFile, f.errorString()));
+            return fail(QStringLiteral("无法读取文件列表 / cannot read the list of files %1: %2")
+                            .arg(listFile, f.errorString()));
+        if (parser.isSet(null)) {
+            for (const QByteArray& name : f.readAll().split('\0'))
+                if (!name.isEmpty())
+                    o.inputs << file_name::fromBytes(name);
+            continue;
+        }
         for (const QByteArray& line : f.readAll().split('\n'))
             if (!line.isEmpty())
-                o.inputs << QFile::decodeName(line.endsWith('\r') ? line.chopped(1) : line);
+                o.inputs << file_name::fromBytes(line.endsWith('\r') ? line.chopped(1) : line);
     }
     if (parser.isSet(encoding)) {
         using text_codec::Encoding;
@@ -194,7 +210,7 @@ Parsed parse(const QStringList& arguments) {
                                                       {"utf-16be", int(Encoding::Utf16Be)}});
         if (!e)
             return fail(
-                QStringLiteral("未知的编码 unknown encoding: %1").arg(parser.value(encoding)));
+                QStringLiteral("未知的编码 / unknown encoding: %1").arg(parser.value(encoding)));
         o.count.encoding = Encoding(*e);
     }
     preparation::Options& prep = o.count.preparation;
@@ -210,16 +226,20 @@ Parsed parse(const QStringList& arguments) {
                                          {"reverse", int(frequency::Order::ByCountAscending)},
                                          {"appearance", int(frequency::Order::FirstAppearance)}});
         if (!v)
-            return fail(QStringLiteral("--order 只能是 count、reverse 或 appearance: %1")
-                            .arg(parser.value(order)));
+            return fail(
+                QStringLiteral("--order 只能是 count、reverse 或 appearance / must be count, "
+                               "reverse or appearance: %1")
+                    .arg(parser.value(order)));
         o.order = frequency::Order(*v);
     }
     if (parser.isSet(units)) {
         const auto v = choose(parser.value(units), {{"code-unit", int(Units::CodeUnit)},
                                                     {"code-point", int(Units::CodePoint)}});
         if (!v)
-            return fail(QStringLiteral("--units 只能是 code-unit 或 code-point: %1")
-                            .arg(parser.value(units)));
+            return fail(
+                QStringLiteral("--units 只能是 code-unit 或 code-point / must be code-unit or "
+                               "code-point: %1")
+                    .arg(parser.value(units)));
         o.units = Units(*v);
     }
     if (parser.isSet(format)) {
@@ -229,20 +249,23 @@ Parsed parse(const QStringList& arguments) {
                                                      {"json", int(Format::Json)},
                                                      {"partial", int(Format::Partial)}});
         if (!v)
-            return fail(QStringLiteral("--format 只能是 report、tsv、csv、json 或 partial: %1")
-                            .arg(parser.value(format)));
+            return fail(
+                QStringLiteral("--format 只能是 report、tsv、csv、json 或 partial / must be "
+                               "report, tsv, csv, json or partial: %1")
+                    .arg(parser.value(format)));
         o.format = Format(*v);
     }
     o.bom = parser.isSet(bom);
     o.count.perFile = parser.isSet(perFile);
     o.quiet = parser.isSet(quiet);
     o.list = parser.isSet(list);
+    o.null = parser.isSet(null);
     o.merge = parser.isSet(merge);
     if (parser.isSet(top)) {
         bool ok = false;
         const qulonglong n = parser.value(top).toULongLong(&ok);
         if (!ok)
-            return fail(QStringLiteral("--top 需要一个非负整数 needs a whole number: %1")
+            return fail(QStringLiteral("--top 需要一个非负整数 / needs a whole number: %1")
                             .arg(parser.value(top)));
         o.top = n;
     }
@@ -250,7 +273,10 @@ Parsed parse(const QStringList& arguments) {
         for (const QString& item : parser.value(coverage).split(u',')) {
             const auto share = parseShare(item);
             if (!share)
-                return fail(QStringLiteral("--coverage 的百分比应在 0 和 100 之间: %1").arg(item));
+                return fail(
+                    QStringLiteral("--coverage 的百分比应大于 0、不超过 100 / each share must be "
+                                   "above 0 and at most 100: \"%1\"")
+                        .arg(item));
             o.coverage.push_back(*share);
         }
     }
@@ -264,7 +290,9 @@ Parsed parse(const QStringList& arguments) {
         const int n = parser.value(jobs).toInt(&ok);
         if (!ok || n < 1 || n > 256)
             return fail(
-                QStringLiteral("--jobs 需要 1 到 256 之间的整数: %1").arg(parser.value(jobs)));
+                QStringLiteral("--jobs 需要 1 到 256 之间的整数 / needs a whole number from 1 to "
+                               "256: %1")
+                    .arg(parser.value(jobs)));
         o.count.threads = n;
     }
     if (o.merge && o.inputs.isEmpty())

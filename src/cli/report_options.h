@@ -27,6 +27,7 @@ struct ReportOptions {
     bool bom = false;
     bool quiet = false;
     bool list = false; // print the files that would be read, and stop
+    bool null = false; // --list and --files-from end names with NUL, which no name holds
     std::optional<std::uint64_t> top;
     std::vector<Share> coverage;
     QStringList inputs;  // files and folders; partial tallies with --merge

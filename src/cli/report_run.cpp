@@ -5,11 +5,13 @@
 #include "cli/report_options.h"
 #include "cli/table_writers.h"
 #include "cli/unihan_report.h"
+#include "host/file_name.h"
 
 #include <QFile>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <unistd.h>
 
 namespace report_cli {
@@ -24,6 +26,10 @@ void complain(const QString& text) {
     say(stderr, QStringLiteral("quillet-report: ") + text + u'\n');
 }
 
+QString shown(const QString& path) {
+    return path == QLatin1String("-") ? QStringLiteral("标准输入 standard input") : path;
+}
+
 int refuse(const QString& reason) {
     complain(reason);
     say(stderr,
@@ -35,6 +41,7 @@ int refuse(const QString& reason) {
 std::optional<corpus_count::Result> mergePartials(const ReportOptions& o, int* status) {
     const QString mine = describe(o);
     std::vector<corpus_count::Result> parts;
+    std::uint64_t characters = 0, occurrences = 0;
     for (const QString& path : o.inputs) {
         QFile file(path);
         if (path == QLatin1String("-") ? !file.open(stdin, QIODevice::ReadOnly)
@@ -52,6 +59,15 @@ std::optional<corpus_count::Result> mergePartials(const ReportOptions& o, int* s
             *status = refuse(QStringLiteral("%1 的选项与本次不同,不能合并 / was made with other "
                                             "options: %2, here: %3")
                                  .arg(path, read->options, mine));
+            return std::nullopt;
+        }
+        // Counts that no sum can hold are damage, not a corpus.
+        if (__builtin_add_overflow(characters, char_tally::total(read->result.items),
+                                   &characters) ||
+            __builtin_add_overflow(occurrences, read->result.occurrences, &occurrences)) {
+            *status = refuse(QStringLiteral("%1: 计数过大,无法合并 / the counts are too large to "
+                                            "merge")
+                                 .arg(path));
             return std::nullopt;
         }
         parts.push_back(std::move(read->result));
@@ -114,27 +130,37 @@ int run(const QStringList& arguments) {
     } else {
         const QStringList files = corpus_count::collectFiles(o.inputs, o.include);
         if (o.list) {
-            for (const QString& f : files)
-                say(stdout, f + u'\n');
+            for (const QString& f : files) {
+                // The names' own bytes, for other programs to open.
+                const QByteArray name = file_name::toBytes(f) + (o.null ? '\0' : '\n');
+                std::fwrite(name.constData(), 1, std::size_t(name.size()), stdout);
+            }
             return 0;
         }
         corpus_count::Progress progress;
         std::optional<ProgressBar> bar;
-        if (!o.quiet && ::isatty(2))
-            bar.emplace(progress);
+        if (!o.quiet && ::isatty(2)) {
+            try {
+                bar.emplace(progress);
+            } catch (const std::system_error&) {
+                // No room for its thread: the count goes on without it.
+            }
+        }
         result = corpus_count::count(files, o.count, &progress);
+        // Names are shown as the user reads them: a GBK name decoded.
+        for (corpus_count::FileResult& f : result.files)
+            f.path = file_name::display(f.path);
     }
 
     bool unreadable = false;
     for (const corpus_count::FileResult& f : result.files) {
         if (!f.error.isEmpty()) {
             unreadable = true;
-            complain(QStringLiteral("%1: %2").arg(
-                f.path == QLatin1String("-") ? QStringLiteral("标准输入 standard input") : f.path,
-                f.error));
+            complain(QStringLiteral("%1: %2").arg(shown(f.path), f.error));
         } else if (f.invalid > 0 && !o.merge) {
-            complain(QStringLiteral("文件 %1 中有 %2 处无法识别的字节,已按 \uFFFD 计数。")
-                         .arg(f.path)
+            complain(QStringLiteral("文件 %1 中有 %2 处无法识别的字节,已按 \uFFFD 计数。 / %2 "
+                                    "unreadable bytes were counted as U+FFFD.")
+                         .arg(shown(f.path))
                          .arg(f.invalid));
         }
     }

@@ -1,16 +1,30 @@
 #include "host/chunk_reader.h"
 
-#include <QFile>
+#include "host/file_io.h"
+#include "host/file_name.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace chunk_reader {
 
 Error errorOf(int number) {
-    return {number, QString::fromLocal8Bit(std::strerror(number))};
+    // Chinese with the English beside, whatever the locale.
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    const QString english = QString::fromLocal8Bit(c ? ::strerror_l(number, c) : "");
+    const QString chinese = file_io::describeError(number);
+    return {number, chinese == english || english.isEmpty() ? chinese : chinese + " / " + english};
+}
+
+std::optional<std::uint64_t> regularFileSize(const QString& path) {
+    struct stat st {};
+    if (::stat(file_name::toBytes(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return std::uint64_t(st.st_size);
 }
 
 Source::~Source() {
@@ -24,7 +38,7 @@ std::optional<Error> Source::open(const QString& path) {
         return std::nullopt;
     }
     // Non-blocking, so that opening a pipe without a writer does not hang.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(file_name::toBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errorOf(errno);
     struct stat st {};
@@ -37,7 +51,7 @@ std::optional<Error> Source::open(const QString& path) {
         ::close(fd);
         if (S_ISDIR(st.st_mode))
             return errorOf(EISDIR);
-        return Error{EINVAL, QStringLiteral("不是普通文件")};
+        return Error{EINVAL, QStringLiteral("不是普通文件 / not a regular file")};
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL

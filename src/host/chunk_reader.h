@@ -40,4 +40,7 @@ class Source {
 
 Error errorOf(int number);
 
+// The size of a regular file (through links), or nothing.
+std::optional<std::uint64_t> regularFileSize(const QString& path);
+
 } // namespace chunk_reader

@@ -5,11 +5,15 @@
 #include "cli/table_writers.h"
 #include "file_fixtures.h"
 #include "host/encoding_detection.h"
+#include "host/file_name.h"
 #include "host/text_codec.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using corpus_count::Options;
 using text_codec::Encoding;
@@ -236,9 +240,17 @@ class TstCorpusCount : public QObject {
         QTest::newRow("ascii") << QByteArray("plain text\r\n");
         QTest::newRow("utf-8 mark") << "\xEF\xBB\xBF" + chinese.toUtf8();
         QTest::newRow("utf-16") << text_codec::encode(chinese, Encoding::Utf16Be);
-        const QString poem = QStringLiteral("床前明月光\r\n");
-        QTest::newRow("utf-16 le, no mark") << text_codec::encode(poem, Encoding::Utf16LeNoMark);
-        QTest::newRow("utf-16 be, no mark") << text_codec::encode(poem, Encoding::Utf16BeNoMark);
+        // UTF-16 whose bytes are also well-formed UTF-8 (这 is D9 8F), with NUL bytes.
+        QTest::newRow("utf-16le that reads as utf-8")
+            << text_codec::encode(QStringLiteral("这").repeated(20) + QStringLiteral("ab\r\ncd"),
+                                  Encoding::Utf16LeNoMark);
+        QTest::newRow("utf-16be that reads as utf-8") << text_codec::encode(
+            QStringLiteral("\u00D9").repeated(20) + QStringLiteral("\u8F00ab\r\ncd"),
+            Encoding::Utf16BeNoMark);
+        QTest::newRow("utf-16le without a mark")
+            << text_codec::encode(chinese + QStringLiteral("\r\nab"), Encoding::Utf16LeNoMark);
+        QTest::newRow("utf-16be without a mark")
+            << text_codec::encode(chinese + QStringLiteral("\r\nab"), Encoding::Utf16BeNoMark);
         QTest::newRow("empty") << QByteArray();
     }
 
@@ -255,6 +267,58 @@ class TstCorpusCount : public QObject {
         QCOMPARE(engineReport(r, frequency::Order::FirstAppearance),
                  frequency::report(preparation::prepare(window.text, p),
                                    frequency::Order::FirstAppearance));
+    }
+
+    // Random files of pieces of every encoding, stray bytes and NULs, cut in
+    // random chunks: the window's decision and report.
+    void randomFilesAreReadAsTheWindowReadsThem() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        QRandomGenerator rng(7);
+        const QList<QByteArray> atoms = {"a",
+                                         "\r",
+                                         "\n",
+                                         "\r\n",
+                                         " ",
+                                         QByteArray(1, '\0'),
+                                         "\xE4\xB8\xAD",
+                                         "\xD6\xD0",
+                                         "\xFF",
+                                         "\x80",
+                                         "\xC4\xA1",
+                                         "\x81\x30\x81\x30",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xEF\xBB\xBF",
+                                         "\xFF\xFE",
+                                         "\xE3\x80\x80",
+                                         "\t",
+                                         "\xD9\x8F",
+                                         "\x2D\x4E",
+                                         QByteArray("\xD9\x8F").repeated(8),
+                                         QByteArray("a\0", 2)};
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray bytes;
+            const int n = int(rng.bounded(40));
+            for (int i = 0; i < n; ++i)
+                bytes += atoms[int(rng.bounded(int(atoms.size())))];
+            writeBytes(path, bytes);
+            const text_codec::Decoded window = encoding_detection::decode(bytes);
+            Options o;
+            o.preparation = prep(rng.bounded(2), rng.bounded(2), rng.bounded(2), {}, {});
+            o.chunkBytes = 1 + rng.bounded(50);
+            o.detectBytes = 4 << 20; // the whole file, as the window reads it
+            const corpus_count::Result r = corpus_count::count({path}, o);
+            const QString w = frequency::report(preparation::prepare(window.text, o.preparation),
+                                                frequency::Order::FirstAppearance);
+            const QString e = engineReport(r, frequency::Order::FirstAppearance);
+            if (w != e || r.files[0].encoding != window.encoding)
+                QFAIL(qPrintable(QString::fromLatin1(bytes.toHex(' ')) +
+                                 QStringLiteral(" chunk %1 encoding %2, window %3\n")
+                                     .arg(o.chunkBytes)
+                                     .arg(int(r.files[0].encoding))
+                                     .arg(int(window.encoding)) +
+                                 w + QStringLiteral("\n----\n") + e));
+        }
     }
 
     void unreadableFilesAmongReadableOnes() {
@@ -275,6 +339,41 @@ class TstCorpusCount : public QObject {
             errors << (f.error.isEmpty() ? QStringLiteral("ok") : QStringLiteral("error"));
         QCOMPARE(errors.join(u' '), QStringLiteral("error ok error ok error"));
         QCOMPARE(char_tally::total(r.items), std::uint64_t(4));
+    }
+
+    // Names that are not UTF-8 (GBK names unpacked from Windows archives) are
+    // listed in folders and read like the others; links to folders are not
+    // followed, so a loop ends; standard input named twice is read once.
+    void everyNameIsListedAndRead() {
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path());
+        auto create = [&](const QByteArray& name, const QByteArray& bytes) {
+            const int fd = ::open((root + '/' + name).constData(), O_WRONLY | O_CREAT, 0600);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, bytes.constData(), std::size_t(bytes.size())),
+                     ssize_t(bytes.size()));
+            ::close(fd);
+        };
+        QCOMPARE(::mkdir((root + "/\xD7\xD3").constData(), 0700), 0); // 子 in GBK
+        create("\xD6\xD0.TXT", "ab");                                 // 中.TXT
+        create("\xD7\xD3/\xCE\xC4.txt", "cd");                        // 子/文.txt
+        create("plain.txt", "e");
+        create("other.md", "f");
+        QCOMPARE(::symlink("..", (root + "/\xD7\xD3/up").constData()), 0);
+        QStringList files = corpus_count::collectFiles({dir.path(), QStringLiteral("-")},
+                                                       {QStringLiteral("*.txt")});
+        for (QString& f : files)
+            if (f != QLatin1String("-"))
+                f = file_name::display(f).mid(dir.path().size());
+        QCOMPARE(files, (QStringList{QStringLiteral("-"), QStringLiteral("/plain.txt"),
+                                     QStringLiteral("/中.TXT"), QStringLiteral("/子/文.txt")}));
+        files = corpus_count::collectFiles({dir.path()}, {QStringLiteral("*.txt")});
+        const corpus_count::Result r = corpus_count::count(files, Options());
+        for (const auto& f : r.files)
+            QVERIFY2(f.error.isEmpty(), qPrintable(f.error));
+        QCOMPARE(char_tally::total(r.items), std::uint64_t(5));
+        QCOMPARE(corpus_count::collectFiles({QStringLiteral("-"), QStringLiteral("-")}, {}),
+                 QStringList{QStringLiteral("-")});
     }
 };
 

@@ -28,6 +28,10 @@ with tempfile.TemporaryDirectory() as corpus:
             f.write(part.encode(encoding, errors="replace"))
     with open(os.path.join(corpus, "skip.md"), "w") as f:
         f.write("not counted")
+    # Names with a line break, and in GBK bytes, as Windows archives unpack them.
+    for name in (b"two\nlines.txt", "\u4e2d\u6587.txt".encode("gbk")):
+        with open(os.path.join(os.fsencode(corpus), name), "wb") as f:
+            f.write("\u7b2c\u4e00\u884c\u3002\n".encode("utf-8"))
     failures = 0
     for options in (["--format", "csv", "--order", "count", "--ignore-case"],
                     ["--format", "json", "--units", "code-unit", "--ignore", "的 之乎"],

@@ -10,8 +10,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,6 +61,15 @@ class TstReportCli : public QObject, FormFixture {
         QTest::newRow("full-width space") << QStringList{"第一\u3000段。第二段。", start, "1"};
         QTest::newRow("outside the BMP") << QStringList{"😀a😀𠀀", start, "3"};
         QTest::newRow("nothing left") << QStringList{"   ", start, "3"};
+        QTest::newRow("cr cr lf lf") << QStringList{"a\r\r\n\nb\r\n\r\n\r", start, "1"};
+        QTest::newRow("cr cr lf lf kept") << QStringList{"a\r\r\n\nb\r\n\r\n\r", "00000", "1"};
+        QTest::newRow("tabs") << QStringList{"\t\ta\tb \t中\t", start, "2"};
+        QTest::newRow("tabs kept") << QStringList{"\t\ta\tb \t中\t", "00000", "2"};
+        QTest::newRow("full-width spaces kept")
+            << QStringList{"\u3000\u3000a \u3000", "00000", "1"};
+        QTest::newRow("separator of a pair") << QStringList{"a😀b😀😀", start, "1", "😀"};
+        QTest::newRow("list of pairs and spaces")
+            << QStringList{"a😀b𠀀\u3000c A", "11111", "1", "", "  😀  𠀀 a "};
         QString poem;
         for (int i = 0; i < 200; ++i)
             poem +=
@@ -211,6 +223,42 @@ class TstReportCli : public QObject, FormFixture {
         QCOMPARE(report(options + QStringList{"--merge", partials[0], partials[1]}).status, 2);
     }
 
+    // A damaged partial is refused (exit status 2, the file named), never
+    // merged into a wrong total.
+    void damagedPartialsAreRefused_data() {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::newRow("cut short") << QByteArray("end\n") << QByteArray();
+        QTest::newRow("a character twice")
+            << QByteArray("char\t62\t1") << QByteArray("char\t61\t1");
+        QTest::newRow("out of order") << QByteArray("char\t61\t1\t0\t0\nchar\t62\t1\t0\t1")
+                                      << QByteArray("char\t62\t1\t0\t1\nchar\t61\t1\t0\t0");
+        QTest::newRow("no count") << QByteArray("char\t62\t1") << QByteArray("char\t62\t0");
+        QTest::newRow("overflow") << QByteArray("char\t62\t1")
+                                  << QByteArray("char\t62\t18446744073709551615");
+        QTest::newRow("overflow in the sum")
+            << QByteArray("char\t62\t1") << QByteArray("char\t62\t18446744073709551613");
+        QTest::newRow("encoding") << QByteArray("\t2\t-\t") << QByteArray("\t99\t-\t");
+    }
+
+    void damagedPartialsAreRefused() {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        const Run made = report({"--format", "partial", "--encoding", "utf-8"}, "ab");
+        QCOMPARE(made.status, 0);
+        QVERIFY(made.out.contains(from));
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.partial"));
+        const QString bad = dir.filePath(QStringLiteral("bad.partial"));
+        writeBytes(good, made.out);
+        writeBytes(bad, QByteArray(made.out).replace(from, to));
+        const Run r =
+            report({"--merge", "--encoding", "utf-8", "--format", "json", good, bad, good});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.contains(bad.toUtf8() + ": "));
+    }
+
     void unreadableFileAmongReadableOnes() {
         QTemporaryDir dir;
         writeBytes(dir.filePath(QStringLiteral("a.txt")), "ab");
@@ -218,11 +266,79 @@ class TstReportCli : public QObject, FormFixture {
         const QString missing = dir.filePath(QStringLiteral("gone.txt"));
         const Run r = report({"--format", "tsv", "--order", "count", dir.path(), missing});
         QCOMPARE(r.status, 1);
-        QVERIFY(r.err.contains(missing.toUtf8() + ": "));
+        QVERIFY(
+            r.err.contains(missing.toUtf8() + ": 没有那个文件或目录 / No such file or directory"));
         QCOMPARE(r.out.split('\n').value(1), "1\tb\tU+0062\t2\t66.6667\t66.6667");
         const Run counted = report({"--count", "b", dir.path(), missing});
         QCOMPARE(counted.status, 1);
         QVERIFY(counted.out.endsWith("\t2\n"));
+    }
+
+    // A GBK file name given on the command line or in a list of files is
+    // opened by its bytes and shown decoded.
+    void gbkNamesAreOpenedAndShown() {
+        QTemporaryDir dir;
+        const QByteArray name = "\xD6\xD0.txt"; // 中.txt
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "ab", 2), ssize_t(2));
+        ::close(fd);
+        writeBytes(dir.filePath(QStringLiteral("list")), path + "\n");
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        // Through a shell: QProcess would pass the name as UTF-8.
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec \"$0\" --per-file --top 1 \"$(printf '\\326\\320.txt')\""),
+                 QStringLiteral(QUILLET_REPORT_EXE)});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput().split('\n').value(1),
+                 "中.txt\t1\ta\tU+0061\t1\t50.0000\t50.0000");
+        const Run listed = report({QStringLiteral("--files-from"), dir.filePath("list"),
+                                   QStringLiteral("--format"), QStringLiteral("csv")});
+        QCOMPARE(listed.status, 0);
+        QVERIFY(listed.out.contains("1,a,U+0061,1,50.0000,50.0000"));
+    }
+
+    // --null ends names with NUL in --list and --files-from, so that a name
+    // with a line break goes from one run to another.
+    void namesWithLineBreaksByNull() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("two\nlines.txt"));
+        writeBytes(name, "ab");
+        const Run listed = report({QStringLiteral("--list"), QStringLiteral("--null"), dir.path()});
+        QCOMPARE(listed.status, 0);
+        QCOMPARE(listed.out, name.toUtf8() + '\0');
+        writeBytes(dir.filePath(QStringLiteral("list")), listed.out);
+        const Run counted = report({QStringLiteral("--null"), QStringLiteral("--files-from"),
+                                    dir.filePath(QStringLiteral("list"))});
+        QCOMPARE(counted.err, QByteArray());
+        QCOMPARE(counted.status, 0);
+        QCOMPARE(counted.out.count('\n'), 3);
+    }
+
+    // Under ulimit -v, threads that cannot be started or find no memory leave
+    // their files to the others: the whole count, not an abort.
+    void manyThreadsInLittleMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the address sanitizer reserves more address space than the limit leaves");
+#endif
+        QTemporaryDir dir;
+        for (int i = 0; i < 300; ++i)
+            writeBytes(dir.filePath(QStringLiteral("f%1.txt").arg(i)), "中文ab");
+        QProcess p;
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("ulimit -v 400000 && exec \"$0\" --jobs 256 --top 1 \"$1\""),
+                 QStringLiteral(QUILLET_REPORT_EXE), dir.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput().split('\n').value(1),
+                 "1\t中\tU+4E2D\t300\t25.0000\t25.0000");
     }
 
     void badOptions_data() {
@@ -240,6 +356,7 @@ class TstReportCli : public QObject, FormFixture {
         QTest::newRow("encoding") << QStringList{"--encoding", "latin1"};
         QTest::newRow("partial cut") << QStringList{"--format", "partial", "--top", "3"};
         QTest::newRow("missing value") << QStringList{"--separator"};
+        QTest::newRow("pattern") << QStringList{"--include", "[", "."};
     }
 
     void badOptions() {
@@ -248,6 +365,12 @@ class TstReportCli : public QObject, FormFixture {
         QCOMPARE(r.status, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.contains("Usage: quillet-report"));
+        // The reason in Chinese, with the English beside.
+        static const QRegularExpression bilingual(
+            QStringLiteral("^quillet-report: .*\\p{Han}.* / [A-Z]"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QString first = QString::fromUtf8(r.err.split('\n').value(0));
+        QVERIFY2(bilingual.match(first).hasMatch(), qPrintable(first));
     }
 
     void helpAndVersion() {
