@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/utf8_sequence.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -75,38 +77,21 @@ std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeC
             ++i;
             continue;
         }
-        int length;
-        char32_t min;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3;
-            min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            min = 0x10000;
-        } else {
-            ++stats.invalid;
-            sink.put(kReplacement, base + i);
-            ++i;
-            continue;
-        }
-        char32_t cp = b & (0x7F >> length);
-        int k = 1;
-        for (; k < length && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k)
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        if (k < length && i + k == n && !final)
+        const utf8::Lead lead = utf8::lead(b);
+        const utf8::Sequence sequence =
+            lead.length ? utf8::sequence(p, i, n, lead) : utf8::Sequence{};
+        if (lead.length && sequence.read < lead.length && i + std::size_t(sequence.read) == n &&
+            !final)
             return i; // the rest of the sequence is in the next piece
-        if (k < length || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        if (!lead.length || !sequence.valid(lead)) {
             ++stats.invalid;
             sink.put(kReplacement, base + i);
             ++i;
             continue;
         }
         ++stats.multiByte;
-        sink.put(cp, base + i);
-        i += std::size_t(length);
+        sink.put(sequence.cp, base + i);
+        i += std::size_t(lead.length);
     }
     return i;
 }

@@ -1,5 +1,7 @@
 #include "host/encoding_detection.h"
 
+#include "host/utf8_sequence.h"
+
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
@@ -229,32 +231,13 @@ Utf8Scan scanUtf8(QByteArrayView bytes) {
             s.gaveUp = true;
             break;
         }
-        int length;
-        char32_t min;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3;
-            min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            min = 0x10000;
-        } else {
-            invalid(); // a continuation byte, C0, C1 or F5..FF
-            continue;
-        }
-        char32_t cp = b & (0x7F >> length);
-        int k = 1;
-        for (; k < length && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k)
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        // The shortest form only, no surrogates, nothing past U+10FFFF.
-        if (k < length || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        const utf8::Lead lead = utf8::lead(b);
+        if (!lead.length || !utf8::sequence(p, i, n, lead).valid(lead)) {
             invalid(); // the lead byte; what follows is scanned afresh
             continue;
         }
         ++s.validSequences;
-        i += length;
+        i += lead.length;
     }
     return s;
 }

@@ -1,6 +1,7 @@
 #include "host/file_name.h"
 
 #include "host/text_codec.h"
+#include "host/utf8_sequence.h"
 
 #include <QList>
 
@@ -10,32 +11,8 @@ namespace {
 
 // The length of the well-formed UTF-8 sequence at p[i], or 0.
 int sequenceLength(const unsigned char* p, qsizetype i, qsizetype n) {
-    const unsigned char b = p[i];
-    int length;
-    char32_t min;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-        min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-        length = 3;
-        min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > n)
-        return 0;
-    char32_t cp = b & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-        if ((p[i + k] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
+    const utf8::Lead lead = utf8::lead(p[i]);
+    return lead.length && utf8::sequence(p, i, n, lead).valid(lead) ? lead.length : 0;
 }
 
 bool isEscapedByte(QChar c) {
