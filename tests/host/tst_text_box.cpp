@@ -641,6 +641,23 @@ class TstTextBox : public QObject {
                                  text.mid(35 + 200));
     }
 
+    // A new width does not lay out every line of a long text again: without
+    // wrapping no line depends on it, and the plain-text layout would keep a
+    // layout object for each (340 MB in a 50 MB text). The lines shown keep theirs.
+    void widthChangeLaysOutNoLineAgain() {
+        Box box(QStringLiteral("line\r\n").repeated(TextBox::kRelayoutBlocks + 1));
+        box.resize(300, 200);
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.repaint();
+        const QTextBlock first = box.document()->firstBlock();
+        QVERIFY(first.layout()->lineCount() > 0);
+        box.resize(600, 200);
+        QVERIFY(first.layout()->lineCount() > 0);
+        box.resize(250, 300);
+        QVERIFY(first.layout()->lineCount() > 0);
+        QCOMPARE(box.text().size(), 6 * (TextBox::kRelayoutBlocks + 1));
+    }
+
     void hugeTextRoundTrips() {
         QString text;
         text.reserve(10'000'000);
