@@ -658,6 +658,28 @@ class TstTextBox : public QObject {
         QCOMPARE(box.text().size(), 6 * (TextBox::kRelayoutBlocks + 1));
     }
 
+    // Many lines written over many, across several chunks of the block map,
+    // as many chunks before as after: a key typed after them goes where the
+    // caret is shown, and the box shows the text it holds.
+    void manyLinesWrittenOverMany() {
+        const QString text = QStringLiteral("line\r\n").repeated(3000);
+        for (int lines = 600; lines <= 720; lines += 8) {
+            Box box(text);
+            box.setSelStart(300 * 6);
+            box.setSelLength(1000 * 6);
+            const QString lots = QStringLiteral("new\r\n").repeated(lines);
+            box.setSelText(lots);
+            QString model = text;
+            model.replace(300 * 6, 1000 * 6, lots);
+            box.setSelStart(int(model.size()) - 6);
+            QTest::keyClicks(&box, QStringLiteral("Z"));
+            model.insert(model.size() - 6, u'Z');
+            QCOMPARE(box.text(), model);
+            QCOMPARE(box.document()->toRawText(),
+                     exact_text::render(model, exact_text::kBlockBreak));
+        }
+    }
+
     void hugeTextRoundTrips() {
         QString text;
         text.reserve(10'000'000);
