@@ -2,8 +2,6 @@
 #include "form_fixtures.h"
 #include "host/exact_text.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
@@ -248,8 +246,6 @@ class TstBoxHistory : public QObject {
         const QString start = QString(2100, u'a') + QStringLiteral("\r\nend");
         Box box(start);
         auto check = [&](const QString& model, const char* what, int p) {
-            if (box.text() != model)
-                qWarning() << what << p;
             QCOMPARE(box.text(), model);
             QString shown = box.document()->toRawText();
             shown.remove(exact_text::kBlockBreak);
@@ -261,8 +257,8 @@ class TstBoxHistory : public QObject {
                 const QString t = b.text();
                 if (b.next().isValid() && !t.isEmpty() && t.back().isHighSurrogate() &&
                     !b.next().text().isEmpty() && b.next().text().front().isLowSurrogate()) {
-                    qWarning() << "pair parted at block" << b.blockNumber() << what << p;
-                    QFAIL("a cut parts a surrogate pair");
+                    QFAIL(qPrintable(
+                        QStringLiteral("a cut parts a pair: %1 at %2").arg(what).arg(p)));
                 }
             }
         };
@@ -292,46 +288,6 @@ class TstBoxHistory : public QObject {
                 return;
             box.setText(start);
         }
-    }
-
-    // Enter, a typed key, a written pair and undo all over one line of a
-    // million units; the line is shown in pieces all the same.
-    void millionUnitLine() {
-        QString model = QString(1'000'000, u'x');
-        Box box(model);
-        QStringList before;
-        for (int i = 0; i < 200; ++i) {
-            // Far apart, so that no typed key joins the step before it.
-            const int p = int((qint64(i) * 7919 * 997) % (model.size() - 10)) | 1;
-            box.setSelStart(p);
-            if (i % 4 != 2)
-                before << model;
-            switch (i % 4) {
-            case 0:
-                QTest::keyClick(&box, Qt::Key_Return);
-                model.insert(p, QStringLiteral("\r\n"));
-                break;
-            case 1:
-                typeText(&box, QStringLiteral("字"));
-                model.insert(p, QStringLiteral("字"));
-                break;
-            case 2:
-                box.undoEdit();
-                model = before.takeLast();
-                break;
-            default:
-                box.setSelText(QStringLiteral("\U0001F600"));
-                model.insert(p, QStringLiteral("\U0001F600"));
-                break;
-            }
-            QCOMPARE(box.textSize(), model.size());
-            QVERIFY(box.textIs(model));
-        }
-        QString shown = box.document()->toRawText();
-        shown.remove(exact_text::kBlockBreak);
-        QString units = model;
-        units.removeIf([](QChar c) { return c == u'\r' || c == u'\n'; });
-        QCOMPARE(shown, units);
     }
 };
 
