@@ -115,7 +115,9 @@ void BlockMap::replace(int first, int last, const std::vector<int>& lengths,
     const Place b = find(last);
     const auto firstChunk = qsizetype(a.chunk);
     const auto lastChunk = qsizetype(b.chunk);
-    const size_t chunksBefore = m_chunks.size();
+    // Chunks removed or added: the trees are built again. Their number alone
+    // does not tell, chunks merged away and split off may balance out.
+    bool reshaped = false;
     // The removed blocks go, the new ones take their place in the first chunk.
     Chunk& c = m_chunks[a.chunk];
     if (a.chunk == b.chunk) {
@@ -130,6 +132,7 @@ void BlockMap::replace(int first, int last, const std::vector<int>& lengths,
         c.length.insert(c.length.end(), e.length.begin(), e.length.end());
         c.breaks.insert(c.breaks.end(), e.breaks.begin(), e.breaks.end());
         m_chunks.erase(m_chunks.begin() + firstChunk + 1, m_chunks.begin() + lastChunk + 1);
+        reshaped = true;
     }
     Chunk& d = m_chunks[a.chunk];
     d.length.insert(d.length.begin() + a.index, lengths.begin(), lengths.end());
@@ -142,9 +145,11 @@ void BlockMap::replace(int first, int last, const std::vector<int>& lengths,
         d.length.insert(d.length.end(), next.length.begin(), next.length.end());
         d.breaks.insert(d.breaks.end(), next.breaks.begin(), next.breaks.end());
         m_chunks.erase(m_chunks.begin() + firstChunk + 1);
+        reshaped = true;
     }
     if (m_chunks[a.chunk].length.empty()) {
         m_chunks.erase(m_chunks.begin() + firstChunk);
+        reshaped = true;
     } else if (m_chunks[a.chunk].length.size() > 2 * kChunk) {
         Chunk whole = std::move(m_chunks[a.chunk]);
         std::vector<Chunk> parts;
@@ -158,8 +163,9 @@ void BlockMap::replace(int first, int last, const std::vector<int>& lengths,
         m_chunks.erase(m_chunks.begin() + firstChunk);
         m_chunks.insert(m_chunks.begin() + firstChunk, std::make_move_iterator(parts.begin()),
                         std::make_move_iterator(parts.end()));
+        reshaped = true;
     }
-    if (m_chunks.size() != chunksBefore || m_chunks.empty()) {
+    if (reshaped || m_chunks.empty()) {
         for (Chunk& k : m_chunks)
             k.units = std::accumulate(k.length.begin(), k.length.end(), qsizetype(0));
         rebuild();

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -481,6 +482,21 @@ void TextBox::mouseMoveEvent(QMouseEvent* event) {
     // report it, as a drop into the box does.
     if (pressed && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
         emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
+}
+
+// A new width makes the plain-text layout lay out every line again, with a
+// layout object kept for each (about 340 bytes a line: 340 MB in a 50 MB
+// text). Lines are not wrapped, so none depends on the width: a long text
+// keeps its layout, at the cost of a view width that may stay wider than
+// needed after the window narrows.
+void TextBox::resizeEvent(QResizeEvent* event) {
+    if (event->oldSize().width() == event->size().width() ||
+        document()->blockCount() <= kRelayoutBlocks) {
+        QPlainTextEdit::resizeEvent(event);
+        return;
+    }
+    QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
+    QPlainTextEdit::resizeEvent(&sameWidth);
 }
 
 void TextBox::focusInEvent(QFocusEvent* event) {

@@ -52,6 +52,8 @@ class TextBox : public QPlainTextEdit {
     // The undo history keeps the newest steps within a quarter of the memory
     // left, at most this much; the oldest go first.
     static constexpr qint64 kMaxHistoryBytes = qint64(1) << 30;
+    // A text of more blocks than this is not laid out again for a new width.
+    static constexpr int kRelayoutBlocks = 10'000;
     // Edits in the undo history (a move holds two).
     int undoEdits() const { return int(m_undo.size()); }
 
@@ -78,6 +80,7 @@ class TextBox : public QPlainTextEdit {
     void mouseMoveEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -10,9 +10,20 @@ class TstBlockMap : public QObject {
   private slots:
     // Random replacements of a few blocks by a few, across the edges of the
     // chunks, against plain vectors: lengths, breaks, starts and the block of
-    // every position (empty blocks included) stay right.
+    // every position (empty blocks included) stay right. Then of many blocks
+    // by many (a paste of many lines over many), across several chunks.
+    void randomReplacementsAgainstAModel_data() {
+        QTest::addColumn<int>("removed");  // at most this many blocks more than one
+        QTest::addColumn<int>("inserted"); // at most this many blocks
+        QTest::addColumn<int>("steps");
+        QTest::newRow("few") << 0 << 0 << 4000;
+        QTest::newRow("many") << 3 * BlockMap::kChunk << 3 * BlockMap::kChunk << 300;
+    }
     void randomReplacementsAgainstAModel() {
         using Break = BlockMap::Break;
+        QFETCH(int, removed);
+        QFETCH(int, inserted);
+        QFETCH(int, steps);
         QRandomGenerator rng(11);
         std::vector<int> lengths(3 * BlockMap::kChunk + 7);
         std::vector<Break> breaks(lengths.size(), Break::CrLf);
@@ -20,12 +31,14 @@ class TstBlockMap : public QObject {
             l = int(rng.bounded(4));
         BlockMap map;
         map.assign(lengths, breaks);
-        for (int step = 0; step < 4000; ++step) {
+        for (int step = 0; step < steps; ++step) {
             // Many steps grow the text (Enter), later ones shrink it.
             const int n = int(lengths.size());
             const int first = int(rng.bounded(n));
-            const int last = std::min(n - 1, first + int(rng.bounded(step < 2000 ? 2 : 6)));
-            std::vector<int> l(rng.bounded(step < 2000 ? 6 : 2));
+            const int last = std::min(n - 1, first + int(rng.bounded(removed       ? removed
+                                                                     : step < 2000 ? 2
+                                                                                   : 6)));
+            std::vector<int> l(rng.bounded(inserted ? inserted : step < 2000 ? 6 : 2));
             std::vector<Break> b(l.size(), Break::Lf);
             for (int& x : l)
                 x = int(rng.bounded(3));
@@ -43,7 +56,7 @@ class TstBlockMap : public QObject {
             const qsizetype start =
                 std::accumulate(lengths.begin(), lengths.begin() + j, qsizetype(0));
             QCOMPARE(map.start(j), start);
-            if (step % 500 == 0 || step == 3999) {
+            if (step % 500 == 0 || step == steps - 1 || removed) {
                 // The block of x: the first block that ends after x, else the last.
                 qsizetype at = 0;
                 size_t k = 0;

@@ -641,6 +641,45 @@ class TstTextBox : public QObject {
                                  text.mid(35 + 200));
     }
 
+    // A new width does not lay out every line of a long text again: without
+    // wrapping no line depends on it, and the plain-text layout would keep a
+    // layout object for each (340 MB in a 50 MB text). The lines shown keep theirs.
+    void widthChangeLaysOutNoLineAgain() {
+        Box box(QStringLiteral("line\r\n").repeated(TextBox::kRelayoutBlocks + 1));
+        box.resize(300, 200);
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.repaint();
+        const QTextBlock first = box.document()->firstBlock();
+        QVERIFY(first.layout()->lineCount() > 0);
+        box.resize(600, 200);
+        QVERIFY(first.layout()->lineCount() > 0);
+        box.resize(250, 300);
+        QVERIFY(first.layout()->lineCount() > 0);
+        QCOMPARE(box.text().size(), 6 * (TextBox::kRelayoutBlocks + 1));
+    }
+
+    // Many lines written over many, across several chunks of the block map,
+    // as many chunks before as after: a key typed after them goes where the
+    // caret is shown, and the box shows the text it holds.
+    void manyLinesWrittenOverMany() {
+        const QString text = QStringLiteral("line\r\n").repeated(3000);
+        for (int lines = 600; lines <= 720; lines += 8) {
+            Box box(text);
+            box.setSelStart(300 * 6);
+            box.setSelLength(1000 * 6);
+            const QString lots = QStringLiteral("new\r\n").repeated(lines);
+            box.setSelText(lots);
+            QString model = text;
+            model.replace(300 * 6, 1000 * 6, lots);
+            box.setSelStart(int(model.size()) - 6);
+            QTest::keyClicks(&box, QStringLiteral("Z"));
+            model.insert(model.size() - 6, u'Z');
+            QCOMPARE(box.text(), model);
+            QCOMPARE(box.document()->toRawText(),
+                     exact_text::render(model, exact_text::kBlockBreak));
+        }
+    }
+
     void hugeTextRoundTrips() {
         QString text;
         text.reserve(10'000'000);
