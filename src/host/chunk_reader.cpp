@@ -62,14 +62,19 @@ std::optional<Error> Source::open(const QString& path) {
     return std::nullopt;
 }
 
-std::int64_t Source::read(char* buffer, std::size_t n) {
+namespace {
+
+// Reads until `n` bytes are in or the file ends, going on after a signal;
+// -1 with the error number in `error` when a read fails.
+template <typename ReadOnce>
+std::int64_t readFully(char* buffer, std::size_t n, int& error, ReadOnce readOnce) {
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t got = ::read(m_fd, buffer + done, n - done);
+        const ssize_t got = readOnce(buffer + done, n - done, done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            m_error = errorOf(errno);
+            error = errno;
             return -1;
         }
         if (got == 0)
@@ -79,21 +84,28 @@ std::int64_t Source::read(char* buffer, std::size_t n) {
     return std::int64_t(done);
 }
 
+} // namespace
+
+std::int64_t Source::read(char* buffer, std::size_t n) {
+    int error = 0;
+    const std::int64_t done =
+        readFully(buffer, n, error, [this](char* at, std::size_t left, std::size_t) {
+            return ::read(m_fd, at, left);
+        });
+    if (done < 0)
+        m_error = errorOf(error);
+    return done;
+}
+
 std::int64_t Source::readAt(char* buffer, std::size_t n, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t got = ::pread(m_fd, buffer + done, n - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            m_error = errorOf(errno);
-            return -1;
-        }
-        if (got == 0)
-            break;
-        done += std::size_t(got);
-    }
-    return std::int64_t(done);
+    int error = 0;
+    const std::int64_t done =
+        readFully(buffer, n, error, [this, offset](char* at, std::size_t left, std::size_t done) {
+            return ::pread(m_fd, at, left, off_t(offset + done));
+        });
+    if (done < 0)
+        m_error = errorOf(error);
+    return done;
 }
 
 } // namespace chunk_reader
