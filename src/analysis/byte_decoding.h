@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 // Decoding a stream of bytes piece by piece, straight into a sink of
 // characters (a tally, or UTF-16 for the preparation), reading each byte as
@@ -21,6 +22,19 @@ constexpr char32_t kReplacement = 0xFFFD;
 struct Stats {
     std::uint64_t invalid = 0;   // characters that became U+FFFD
     std::uint64_t multiByte = 0; // well-formed sequences of two bytes or more (UTF-8)
+};
+
+// A sink that writes the characters as UTF-16 code units.
+struct Utf16Sink {
+    std::vector<char16_t>& out;
+    void put(char32_t c, std::uint64_t) {
+        if (c < 0x10000) {
+            out.push_back(char16_t(c));
+        } else {
+            out.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        }
+    }
 };
 
 inline std::uint32_t toLittleEndian(std::uint32_t w) {

@@ -111,18 +111,6 @@ struct TallySink {
     void put(char32_t c, std::uint64_t offset) { tally.add(c, base + offset); }
 };
 
-struct UnitSink {
-    std::vector<char16_t>& out;
-    void put(char32_t c, std::uint64_t) {
-        if (c < 0x10000) {
-            out.push_back(char16_t(c));
-        } else {
-            out.push_back(QChar::highSurrogate(c));
-            out.push_back(QChar::lowSurrogate(c));
-        }
-    }
-};
-
 // Prepared units into the tally, a surrogate pair as one character.
 struct UnitCounter {
     char_tally::Dense& tally;
@@ -365,7 +353,7 @@ TaskResult Runner::runTask(const Task& task, char_tally::Dense& tally, std::vect
     else if (!m_fast)
         preparer.emplace(m_options.preparation);
     TallySink tallySink{tally, base};
-    UnitSink unitSink{units};
+    byte_decoding::Utf16Sink unitSink{units};
     UnitCounter counter{tally, base};
     for (bool first = true;; first = false) {
         if (!first && !atEnd && !fill(chunk))

@@ -14,22 +14,11 @@ using text_codec::Encoding;
 
 namespace {
 
-struct Units {
-    std::vector<char16_t> out;
-    void put(char32_t c, std::uint64_t) {
-        if (c < 0x10000) {
-            out.push_back(char16_t(c));
-        } else {
-            out.push_back(QChar::highSurrogate(c));
-            out.push_back(QChar::lowSurrogate(c));
-        }
-    }
-};
-
 // The bytes decoded in pieces cut at `cuts`, what a decoder leaves passed again.
 QString decodeInPieces(Encoding e, const QByteArray& bytes, const std::vector<int>& cuts,
                        bool removeCrLf, std::uint64_t* invalid) {
-    Units sink;
+    std::vector<char16_t> units;
+    byte_decoding::Utf16Sink sink{units};
     byte_decoding::Stats stats;
     QByteArray carry;
     int from = 0;
@@ -51,7 +40,7 @@ QString decodeInPieces(Encoding e, const QByteArray& bytes, const std::vector<in
         from = to;
     }
     *invalid = stats.invalid;
-    return QString(reinterpret_cast<const QChar*>(sink.out.data()), qsizetype(sink.out.size()));
+    return QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(units.size()));
 }
 
 std::vector<int> randomCuts(QRandomGenerator& rng, int size) {
