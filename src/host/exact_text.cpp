@@ -10,7 +10,7 @@ inline bool isBreakUnit(char16_t c) {
 
 } // namespace
 
-Blocks renderBlocks(QStringView exact, Break tail) {
+Blocks splitBlocks(QStringView exact, Break tail) {
     Blocks out;
     const char16_t* in = exact.utf16();
     const qsizetype n = exact.size();
@@ -47,6 +47,20 @@ Blocks renderBlocks(QStringView exact, Break tail) {
     // A piece that ends just after a real break has no block after it.
     if (lineStart < n || tail == Break::None || tail == Break::Split || n == 0)
         addLine(lineStart, n, tail == Break::Split ? Break::Split : Break::None);
+    return out;
+}
+
+QString shown(QStringView exact) {
+    QString line(exact.size(), Qt::Uninitialized);
+    QChar* out = line.data();
+    for (const char16_t c : exact)
+        *out++ = (c & 0xFFFE) == 0xFDD0 ? kReplacedMark : QChar(c);
+    return line;
+}
+
+Blocks renderBlocks(QStringView exact, Break tail) {
+    Blocks out = splitBlocks(exact, tail);
+    const char16_t* in = exact.utf16();
 
     // Then the view: each block's text, and '\n' after every block but the
     // last; its size follows from the blocks, cuts included.

@@ -51,6 +51,10 @@ struct Blocks {
     std::vector<Break> breaks;
 };
 Blocks renderBlocks(QStringView exact, Break tail = Break::None);
+// The same blocks without the view text: how a piece of text is cut into lines.
+Blocks splitBlocks(QStringView exact, Break tail = Break::None);
+// The text of one line as shown: the frame markers by their stand-in.
+QString shown(QStringView exact);
 
 // The view form of `exact` as a whole text, blocks joined by `blockBreak`.
 QString render(const QString& exact, QChar blockBreak = QChar(u'\n'));

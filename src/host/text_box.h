@@ -3,18 +3,32 @@
 #include "host/block_map.h"
 #include "host/piece_text.h"
 
-#include <QPlainTextEdit>
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPoint>
 #include <QString>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
+
+class QMimeData;
+class QTextLayout;
 
 // A multi-line text box whose text is exactly what was written to it: CR LF is
 // two code units, lone CR and lone LF stay single characters, and every other
 // code unit round-trips unchanged. Positions and lengths are exact-text code units.
-class TextBox : public QPlainTextEdit {
+//
+// The box paints its lines straight from the exact text: only the lines in
+// sight are laid out, so a keystroke, opening and scrolling cost what is shown,
+// not the size of the text. Every line break (CR LF, lone CR, lone LF, U+2028,
+// U+2029) ends a line, and a line longer than exact_text::kLongLine is shown
+// cut into pieces (see BlockMap).
+class TextBox : public QAbstractScrollArea {
     Q_OBJECT
   public:
     explicit TextBox(QWidget* parent = nullptr);
+    ~TextBox() override;
 
     // The whole text as one string: O(n), made only when asked for.
     QString text() const { return m_text.toString(); }
@@ -42,23 +56,51 @@ class TextBox : public QPlainTextEdit {
     QString selText() const;
     // Replaces the selection and leaves the caret after the new text.
     void setSelText(const QString& text);
+    // The caret is the moving end of the selection, the anchor the fixed one.
+    qsizetype caretPosition() const { return m_caret; }
+    qsizetype anchorPosition() const { return m_anchor; }
+    // Selects from `anchor` to `caret` (either way round) and brings the caret into sight.
+    void setSelection(qsizetype anchor, qsizetype caret);
+    void selectAll();
 
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly);
     bool fontItalic() const { return font().italic(); }
     void setFontItalic(bool italic);
 
     bool canUndo() const { return !m_undo.empty(); }
     void undoEdit();
     void redoEdit();
+    // The box's own clipboard commands (its keys and its context menu).
+    void copy() const;
+    void cut();
+    void paste();
     // The undo history keeps the newest steps within a quarter of the memory
     // left, at most this much; the oldest go first.
     static constexpr qint64 kMaxHistoryBytes = qint64(1) << 30;
-    // A text of more blocks than this is not laid out again for a new width.
-    static constexpr int kRelayoutBlocks = 10'000;
     // Edits in the undo history (a move holds two).
     int undoEdits() const { return int(m_undo.size()); }
 
+    // What the box shows: its lines (a long line in several), each line's text
+    // with the frame markers by their stand-in, and where a position is drawn.
+    int lineCount() const { return m_blocks.count(); }
+    QString shownLine(int line) const;
+    // Every line, joined by `lineBreak`: O(n).
+    QString shownText(QChar lineBreak) const;
+    int firstVisibleLine() const;
+    // The caret's rectangle at exact position `position`, in the viewport's coordinates.
+    QRect caretRect(qsizetype position) const;
+    // The exact position drawn nearest to viewport point `point`.
+    qsizetype positionAt(QPoint point) const;
+    // The widest line seen so far, in pixels: the extent of horizontal scrolling.
+    qreal contentWidth() const { return m_widest; }
+    // Lines with a layout kept: those in sight, and a few more.
+    int laidOutLines() const { return int(m_layouts.size()); }
+
     // KeyPress: gets the character code of a typed key; setting it to 0 drops the key.
     std::function<void(int& keyAscii)> keyPressFilter;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
   signals:
     // Every change of the text, before changed(): `removed` code units at
@@ -73,18 +115,28 @@ class TextBox : public QPlainTextEdit {
     void outOfMemory();
 
   protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool canInsertFromMimeData(const QMimeData* source) const override;
-    QMimeData* createMimeDataFromSelection() const override;
-    void insertFromMimeData(const QMimeData* source) override;
+    void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const;
+    void insertFromMimeData(const QMimeData* source);
     // A drag of this box's own selection ends at exact position `at`: moved or copied there.
     void dropSelection(qsizetype at, bool move);
     // How an edit enters the undo history.
@@ -107,8 +159,7 @@ class TextBox : public QPlainTextEdit {
     };
     static qint64 bytesOf(const Edit& edit);
 
-    void onContentsChange(int position, int charsRemoved, int charsAdded);
-    // Replaces exact [position, position + length) and brings the view in line with it.
+    // Replaces exact [position, position + length) and brings the lines in line with it.
     void replaceExact(qsizetype position, qsizetype length, const QString& text, Record recordUndo);
     void recordEdit(qsizetype position, const QString& removed, const QString& inserted,
                     Record record);
@@ -116,17 +167,58 @@ class TextBox : public QPlainTextEdit {
     std::pair<int, int> blocksAround(qsizetype position, qsizetype length) const;
     void showAllAgain();
     void showBlocksAgain(int first, int last, qsizetype grown);
-    void stepOverSplit(const QKeyEvent* event);
-    int viewFromExact(qsizetype exact) const;
-    qsizetype exactFromView(int view) const;
-    void setViewSelection(qsizetype exactAnchor, qsizetype exactPosition);
     // Writes dropped or pasted text through `write` when the memory left holds it.
     void insertIfRoom(const QString& text, const std::function<void()>& write);
+    void typeText(const QString& text);
+
+    // Positions: a position between CR and LF is drawn, and taken, before the break.
+    qsizetype clampPosition(qsizetype position) const;
+    std::pair<int, int> lineAndOffset(qsizetype position) const;
+    qsizetype lineStart(int line) const { return m_blocks.start(line); }
+    qsizetype lineEnd(int line) const { return m_blocks.start(line) + m_blocks.textLength(line); }
+    qsizetype nextPosition(qsizetype position, bool word) const;
+    qsizetype previousPosition(qsizetype position, bool word) const;
+    qsizetype verticalMove(qsizetype position, int lines);
+    // Moves the caret (and the anchor too unless `select`).
+    void moveCaret(qsizetype position, bool select, bool keepColumn = false);
+    bool handleMove(QKeyEvent* event);
+    bool handleDelete(QKeyEvent* event);
+
+    // Layout of the lines in sight.
+    QTextLayout* layoutOf(int line) const;
+    void forgetLayouts(int first, int last, int grown);
+    void seedWidth();
+    void noteWidth(qreal width) const;
+    int lineHeight() const { return m_lineHeight; }
+    int linesInSight() const;
+    QPointF lineOrigin(int line) const;
+    void updateScrollBars();
+    void ensureCaretVisible();
+    void updateLines(int first, int last);
+    void restartBlink();
 
     PieceText m_text;
-    BlockMap m_blocks; // what each block of the view stands for in m_text
-    bool m_updatingView = false;
+    BlockMap m_blocks; // the lines: what each covers of m_text and how it ends
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    qreal m_column = -1; // the x that up and down keep to; -1: the caret's own
+    bool m_readOnly = false;
     bool m_hasFocus = false;
+    bool m_caretShown = false;
+    QString m_preedit;
+    int m_preeditCaret = 0;
+    qsizetype m_dropCaret = -1; // where a drag over the box would drop, -1: none
+
+    // Mouse: where a press fell, and whether it may start a drag of the selection.
+    QPoint m_pressPoint;
+    bool m_selecting = false;
+    bool m_mayDrag = false;
+
+    int m_lineHeight = 1;
+    mutable qreal m_widest = 0;
+    mutable std::map<int, std::unique_ptr<QTextLayout>> m_layouts;
+    QBasicTimer m_blink;
+
     std::deque<Edit> m_undo;
     std::deque<Edit> m_redo;
     qint64 m_undoBytes = 0; // what m_undo holds
