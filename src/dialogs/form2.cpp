@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTextCursor>
 #include <limits>
 
 namespace {
@@ -93,9 +92,7 @@ void Form2::Command1_Click() {
     if (n) {
         const QString text = m_inputBox->text();
         // The caret is the moving end of the selection.
-        const QTextCursor cursor = m_inputBox->textCursor();
-        const qsizetype caret = m_inputBox->selStart() +
-                                (cursor.position() > cursor.anchor() ? m_inputBox->selLength() : 0);
+        const qsizetype caret = m_inputBox->caretPosition();
         const qsizetype start = line_index::lineStart(text, qint64(*n) - 1, caret);
         if (start >= 0 && start <= std::numeric_limits<int>::max() &&
             m_inputBox->setSelStart(int(start))) {

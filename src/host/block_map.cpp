@@ -97,6 +97,22 @@ std::pair<int, qsizetype> BlockMap::locate(qsizetype x) const {
     return {prefix(m_countTree, pos) + i, rest};
 }
 
+int BlockMap::longest() const {
+    int best = 0;
+    int bestLength = -1;
+    int block = 0;
+    for (const Chunk& c : m_chunks) {
+        for (size_t i = 0; i < c.length.size(); ++i, ++block) {
+            const int text = c.length[i] - exact_text::breakUnits(c.breaks[i]);
+            if (text > bestLength) {
+                bestLength = text;
+                best = block;
+            }
+        }
+    }
+    return best;
+}
+
 void BlockMap::resum(size_t c) {
     const qsizetype units =
         std::accumulate(m_chunks[c].length.begin(), m_chunks[c].length.end(), qsizetype(0));

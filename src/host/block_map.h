@@ -36,6 +36,8 @@ class BlockMap {
     // The block that holds exact position x and x's offset in it; a position
     // at the end of a block that ends without a break belongs to the next one.
     std::pair<int, qsizetype> locate(qsizetype x) const;
+    // The block with the most code units of text: O(n).
+    int longest() const;
 
   private:
     struct Chunk {

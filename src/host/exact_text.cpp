@@ -53,8 +53,8 @@ Blocks splitBlocks(QStringView exact, Break tail) {
 QString shown(QStringView exact) {
     QString line(exact.size(), Qt::Uninitialized);
     QChar* out = line.data();
-    for (const char16_t c : exact)
-        *out++ = (c & 0xFFFE) == 0xFDD0 ? kReplacedMark : QChar(c);
+    for (const QChar c : exact)
+        *out++ = (c.unicode() & 0xFFFE) == 0xFDD0 ? kReplacedMark : c;
     return line;
 }
 

@@ -3,38 +3,58 @@
 #include "host/box_clipboard.h"
 #include "host/exact_text.h"
 #include "host/memory.h"
-#include "host/view_layout.h"
 
-#include <QDropEvent>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QResizeEvent>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <vector>
 
-TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
-    auto* doc = new QTextDocument(this);
-    doc->setDocumentLayout(new ViewLayout(doc, viewport()));
-    setDocument(doc);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Both scroll bars always shown: one that appears when a text is written
-    // narrows the view, and the view then lays out every line again, with a
-    // layout object kept for each (about 340 bytes a line).
+namespace {
+
+constexpr int kMargin = 4;
+// Lines are not wrapped: laid out as if the view had no right edge.
+constexpr qreal kNoWrapWidth = 1e7;
+
+bool isLowAfterHigh(const PieceText& text, qsizetype i) {
+    return i > 0 && i < text.size() && text.at(i).isLowSurrogate() &&
+           text.at(i - 1).isHighSurrogate();
+}
+
+} // namespace
+
+TextBox::TextBox(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setTabChangesFocus(true);
-    setUndoRedoEnabled(false); // undo works on the exact text, see undoEdit()
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(20);
+    measureFont();
     m_blocks.assign({0}, {exact_text::Break::None});
-    connect(document(), &QTextDocument::contentsChange, this, &TextBox::onContentsChange);
+    updateScrollBars();
 }
+
+TextBox::~TextBox() = default;
 
 void TextBox::setText(const QString& text) {
     m_undo.clear();
@@ -56,40 +76,41 @@ void TextBox::setTextAsStep(const QString& text) {
         ++suffix;
     replaceExact(prefix, old.size() - prefix - suffix,
                  text.mid(prefix, text.size() - prefix - suffix), Step);
-    setViewSelection(0, 0);
+    setSelection(0, 0);
 }
 
 void TextBox::setTextOutsideHistory(const QString& text) {
     const qsizetype oldSize = m_text.size();
     m_text = PieceText(text);
     showAllAgain();
-    setViewSelection(0, 0);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    setSelection(0, 0);
     emit replaced(0, oldSize, text);
     emit changed();
 }
 
 int TextBox::selStart() const {
-    return int(exactFromView(textCursor().selectionStart()));
+    return int(std::min(m_anchor, m_caret));
 }
 
 bool TextBox::setSelStart(int position) {
     if (position < 0)
         return false;
     const qsizetype p = std::min<qsizetype>(position, m_text.size());
-    setViewSelection(p, p);
+    setSelection(p, p);
     return true;
 }
 
 int TextBox::selLength() const {
-    const QTextCursor c = textCursor();
-    return int(exactFromView(c.selectionEnd()) - exactFromView(c.selectionStart()));
+    return int(std::abs(m_caret - m_anchor));
 }
 
 bool TextBox::setSelLength(int length) {
     if (length < 0)
         return false;
     const qsizetype start = selStart();
-    setViewSelection(start, std::min<qsizetype>(start + length, m_text.size()));
+    setSelection(start, std::min<qsizetype>(start + length, m_text.size()));
     return true;
 }
 
@@ -99,6 +120,24 @@ QString TextBox::selText() const {
 
 void TextBox::setSelText(const QString& text) {
     replaceExact(selStart(), selLength(), text, Step);
+}
+
+void TextBox::setSelection(qsizetype anchor, qsizetype caret) {
+    m_anchor = clampPosition(anchor);
+    m_caret = clampPosition(caret);
+    m_column = -1;
+    viewport()->update();
+    ensureCaretVisible();
+    restartBlink();
+}
+
+void TextBox::selectAll() {
+    setSelection(0, m_text.size());
+}
+
+void TextBox::setReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
 }
 
 void TextBox::setFontItalic(bool italic) {
@@ -134,6 +173,22 @@ void TextBox::redoEdit() {
         m_undoBytes += bytesOf(e);
         m_undo.push_back(std::move(e));
     }
+}
+
+void TextBox::copy() const {
+    if (m_caret != m_anchor)
+        QGuiApplication::clipboard()->setMimeData(createMimeDataFromSelection());
+}
+
+void TextBox::cut() {
+    if (m_readOnly || m_caret == m_anchor)
+        return;
+    copy();
+    replaceExact(selStart(), selLength(), QString(), Step);
+}
+
+void TextBox::paste() {
+    insertFromMimeData(QGuiApplication::clipboard()->mimeData());
 }
 
 void TextBox::recordEdit(qsizetype position, const QString& removed, const QString& inserted,
@@ -188,194 +243,557 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
     const auto [first, last] = blocksAround(position, length);
     const QString removed = m_text.mid(position, length);
     m_text.replace(position, length, text);
-    // An edit of most of the text (a transform of a whole selection): a fresh
-    // view is much quicker than replacing that much through a cursor.
+    m_preedit.clear();
+    // An edit of most of the text (a transform of a whole selection): cutting
+    // the whole text into lines again is quicker than mending the line list.
     if (2 * (length + text.size()) >= m_text.size() + length)
         showAllAgain();
     else
         showBlocksAgain(first, last, text.size() - length);
     recordEdit(position, removed, text, recordUndo);
     const qsizetype caret = position + text.size();
-    setViewSelection(caret, caret);
+    setSelection(caret, caret);
     emit replaced(position, length, text);
     emit changed();
 }
 
 void TextBox::showAllAgain() {
-    exact_text::Blocks blocks = exact_text::renderBlocks(m_text.toString());
-    m_updatingView = true;
-    setPlainText(blocks.view);
-    m_updatingView = false;
+    exact_text::Blocks blocks = exact_text::splitBlocks(m_text.toString());
     m_blocks.assign(std::move(blocks.lengths), std::move(blocks.breaks));
+    m_layouts.clear();
+    m_widest = 0;
+    seedWidth();
+    updateScrollBars();
+    viewport()->update();
 }
 
-// Shows blocks first..last again from the exact text, whose part in them grew by
-// `grown` units; the blocks around them are left as they are.
+// Lines first..last are cut again from the exact text, whose part in them grew
+// by `grown` units; the lines around them are left as they are.
 void TextBox::showBlocksAgain(int first, int last, qsizetype grown) {
     const qsizetype from = m_blocks.start(first);
     const qsizetype to = m_blocks.start(last) + m_blocks.length(last) + grown;
     const exact_text::Blocks blocks =
-        exact_text::renderBlocks(m_text.mid(from, to - from), m_blocks.breakOf(last));
-    QTextDocument* doc = document();
-    const QTextBlock firstBlock = doc->findBlockByNumber(first);
-    const QTextBlock lastBlock = doc->findBlockByNumber(last);
-    m_updatingView = true;
-    QTextCursor c(doc);
-    c.setPosition(firstBlock.position());
-    c.setPosition(lastBlock.position() + lastBlock.length() - 1, QTextCursor::KeepAnchor);
-    c.insertText(blocks.view);
-    m_updatingView = false;
+        exact_text::splitBlocks(m_text.mid(from, to - from), m_blocks.breakOf(last));
+    const int before = m_blocks.count();
     m_blocks.replace(first, last, blocks.lengths, blocks.breaks);
+    const int added = m_blocks.count() - before;
+    forgetLayouts(first, last, added);
+    if (added != 0) {
+        updateScrollBars();
+        updateLines(first, m_blocks.count() - 1);
+    } else {
+        updateLines(first, last);
+    }
 }
 
-void TextBox::onContentsChange(int position, int charsRemoved, int charsAdded) {
-    if (m_updatingView)
+// The cached layouts of lines first..last go; those after them move with the
+// lines added or removed.
+void TextBox::forgetLayouts(int first, int last, int grown) {
+    std::vector<std::pair<int, std::unique_ptr<QTextLayout>>> moved;
+    for (auto it = m_layouts.lower_bound(first); it != m_layouts.end();) {
+        if (it->first > last)
+            moved.emplace_back(it->first + grown, std::move(it->second));
+        it = m_layouts.erase(it);
+    }
+    for (auto& [line, layout] : moved)
+        m_layouts.emplace(line, std::move(layout));
+}
+
+qsizetype TextBox::clampPosition(qsizetype position) const {
+    position = std::clamp<qsizetype>(position, 0, m_text.size());
+    const auto [line, offset] = lineAndOffset(position);
+    return lineStart(line) + offset;
+}
+
+// The line that shows exact position `position`, and its place in the line's
+// text; a position between CR and LF is at the end of the text.
+std::pair<int, int> TextBox::lineAndOffset(qsizetype position) const {
+    const auto [line, offset] = m_blocks.locate(std::clamp<qsizetype>(position, 0, m_text.size()));
+    return {line, int(std::min<qsizetype>(offset, m_blocks.textLength(line)))};
+}
+
+QString TextBox::shownLine(int line) const {
+    return exact_text::shown(m_text.mid(lineStart(line), m_blocks.textLength(line)));
+}
+
+QString TextBox::shownText(QChar lineBreak) const {
+    QString all;
+    for (int j = 0; j < m_blocks.count(); ++j) {
+        if (j > 0)
+            all += lineBreak;
+        all += shownLine(j);
+    }
+    return all;
+}
+
+QTextLayout* TextBox::layoutOf(int line) const {
+    const auto found = m_layouts.find(line);
+    if (found != m_layouts.end())
+        return found->second.get();
+    // Only the lines near those in sight keep a layout.
+    const int keep = 2 * linesInSight() + 64;
+    if (int(m_layouts.size()) > 2 * keep) {
+        const int first = firstVisibleLine();
+        std::erase_if(m_layouts, [&](const auto& entry) {
+            return entry.first < first - keep || entry.first > first + keep;
+        });
+    }
+    QString text = shownLine(line);
+    const auto [caretLine, caretOffset] = lineAndOffset(m_caret);
+    auto layout = std::make_unique<QTextLayout>(text, font(), viewport());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    if (!m_preedit.isEmpty() && line == caretLine)
+        layout->setPreeditArea(caretOffset, m_preedit);
+    layout->beginLayout();
+    QTextLine textLine = layout->createLine();
+    if (textLine.isValid()) {
+        textLine.setLeadingIncluded(true);
+        textLine.setLineWidth(kNoWrapWidth);
+        // Every line on the same baseline, whichever fonts its characters come from.
+        textLine.setPosition(QPointF(0, m_ascent - textLine.ascent()));
+    }
+    layout->endLayout();
+    if (textLine.isValid())
+        noteWidth(textLine.naturalTextWidth());
+    return m_layouts.emplace(line, std::move(layout)).first->second.get();
+}
+
+// The view is as wide as the widest line seen so far: measuring every line for
+// it would cost the whole text, and a line narrowed keeps the width.
+void TextBox::noteWidth(qreal width) const {
+    if (width <= m_widest)
         return;
-    QTextDocument* doc = document();
-    // Everything before `position` is unchanged, so is the block holding it;
-    // the old blocks from there on are still described by m_blocks.
-    const QTextBlock startBlock = doc->findBlock(std::min(position, doc->characterCount() - 1));
-    struct OldPlace {
-        int block;
-        int viewStart;
-        qsizetype exactStart;
-    };
-    OldPlace walk{startBlock.blockNumber(), startBlock.position(),
-                  m_blocks.start(startBlock.blockNumber())};
-    // The exact position and old block of old view position v (v only grows).
-    auto oldExact = [&](int v) {
-        while (walk.block + 1 < m_blocks.count() &&
-               v > walk.viewStart + m_blocks.textLength(walk.block)) {
-            walk.viewStart += m_blocks.textLength(walk.block) + 1;
-            walk.exactStart += m_blocks.length(walk.block);
-            ++walk.block;
-        }
-        return walk.exactStart +
-               std::min<qsizetype>(v - walk.viewStart, m_blocks.textLength(walk.block));
-    };
+    m_widest = width;
+    QScrollBar* bar = horizontalScrollBar();
+    bar->setMaximum(std::max(0, int(std::ceil(m_widest)) + 2 * kMargin + 1 - viewport()->width()));
+}
 
-    // The document may report more than was changed (formats, the final
-    // block): compare the old and new view and keep only what differs.
-    QString oldView;
-    {
-        OldPlace at = walk;
-        const int end = position + charsRemoved;
-        for (int v = position; v < end && at.block < m_blocks.count();) {
-            const int textLength = m_blocks.textLength(at.block);
-            const int inBlock = v - at.viewStart;
-            if (inBlock < textLength) {
-                const int take = std::min(textLength - inBlock, end - v);
-                oldView += exact_text::renderBlocks(m_text.mid(at.exactStart + inBlock, take)).view;
-                v += take;
-            } else {
-                if (at.block + 1 == m_blocks.count())
-                    break; // the last block has no separator
-                oldView += exact_text::kBlockBreak;
-                ++v;
-                at = {at.block + 1, at.viewStart + textLength + 1,
-                      at.exactStart + m_blocks.length(at.block)};
-            }
-        }
+// The line with the most units is likely the widest: measured at once, so that
+// the view can be scrolled to it before it is seen.
+void TextBox::seedWidth() {
+    layoutOf(m_blocks.longest());
+}
+
+// Lines are all as high as one that holds both Latin letters and hanzi, which
+// often come from another font with a taller ascent.
+void TextBox::measureFont() {
+    QTextLayout sample(QStringLiteral("中Ag"), font(), viewport());
+    sample.beginLayout();
+    QTextLine line = sample.createLine();
+    line.setLeadingIncluded(true);
+    sample.endLayout();
+    m_ascent = line.ascent();
+    m_lineHeight = std::max(1, int(std::ceil(line.height())));
+}
+
+int TextBox::firstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
+
+int TextBox::linesInSight() const {
+    return std::max(1, (viewport()->height() - kMargin) / m_lineHeight);
+}
+
+QPointF TextBox::lineOrigin(int line) const {
+    return QPointF(kMargin - horizontalScrollBar()->value(),
+                   kMargin + qreal(line - firstVisibleLine()) * m_lineHeight);
+}
+
+void TextBox::updateScrollBars() {
+    QScrollBar* v = verticalScrollBar();
+    const int sight = linesInSight();
+    v->setPageStep(sight);
+    v->setMaximum(std::max(0, m_blocks.count() - sight));
+    QScrollBar* h = horizontalScrollBar();
+    h->setPageStep(std::max(1, viewport()->width()));
+    h->setMaximum(std::max(0, int(std::ceil(m_widest)) + 2 * kMargin + 1 - viewport()->width()));
+}
+
+void TextBox::updateLines(int first, int last) {
+    const int top = int(lineOrigin(first).y());
+    const int bottom = int(lineOrigin(last + 1).y());
+    const QRect lines(0, top, viewport()->width(), bottom - top);
+    viewport()->update(lines.intersected(viewport()->rect()));
+}
+
+QRect TextBox::caretRect(qsizetype position) const {
+    const auto [line, offset] = lineAndOffset(position);
+    QTextLayout* layout = layoutOf(line);
+    int at = offset;
+    if (!m_preedit.isEmpty() && line == lineAndOffset(m_caret).first &&
+        offset == m_caret - lineStart(line))
+        at += m_preeditCaret;
+    const QPointF origin = lineOrigin(line);
+    const qreal x = layout->lineCount() > 0 ? layout->lineAt(0).cursorToX(at) : 0;
+    return QRect(int(origin.x() + x), int(origin.y()), 1, m_lineHeight);
+}
+
+qsizetype TextBox::positionAt(QPoint point) const {
+    const int row = int(std::floor(qreal(point.y() - kMargin) / m_lineHeight));
+    const int line = std::clamp(firstVisibleLine() + row, 0, m_blocks.count() - 1);
+    QTextLayout* layout = layoutOf(line);
+    if (layout->lineCount() == 0)
+        return lineStart(line);
+    int offset = layout->lineAt(0).xToCursor(point.x() - lineOrigin(line).x());
+    if (!m_preedit.isEmpty() && line == lineAndOffset(m_caret).first) {
+        const int caretOffset = int(m_caret - lineStart(line));
+        if (offset > caretOffset)
+            offset = std::max(caretOffset, offset - int(m_preedit.size()));
     }
-    const int docEnd = doc->characterCount() - 1;
-    QTextCursor c(doc);
-    c.setPosition(std::min(position, docEnd));
-    c.setPosition(std::clamp(position + charsAdded, position, docEnd), QTextCursor::KeepAnchor);
-    const QString newView = c.selectedText();
+    return lineStart(line) + std::clamp(offset, 0, m_blocks.textLength(line));
+}
 
-    qsizetype prefix = 0;
-    while (prefix < oldView.size() && prefix < newView.size() && oldView[prefix] == newView[prefix])
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < oldView.size() - prefix && suffix < newView.size() - prefix &&
-           oldView[oldView.size() - 1 - suffix] == newView[newView.size() - 1 - suffix])
-        ++suffix;
-    if (prefix == oldView.size() && prefix == newView.size())
+void TextBox::ensureCaretVisible() {
+    const int line = lineAndOffset(m_caret).first;
+    QScrollBar* v = verticalScrollBar();
+    const int sight = linesInSight();
+    if (line < v->value())
+        v->setValue(line);
+    else if (line >= v->value() + sight)
+        v->setValue(line - sight + 1);
+    const QRect caret = caretRect(m_caret);
+    QScrollBar* h = horizontalScrollBar();
+    const int width = viewport()->width();
+    if (caret.left() < kMargin)
+        h->setValue(h->value() + caret.left() - kMargin - width / 4);
+    else if (caret.right() > width - kMargin)
+        h->setValue(h->value() + caret.right() - width + kMargin + width / 4);
+}
+
+void TextBox::restartBlink() {
+    if (!m_hasFocus && !hasFocus())
         return;
+    m_caretShown = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0)
+        m_blink.start(flash / 2, this);
+    else
+        m_blink.stop();
+    viewport()->update(caretRect(m_caret).adjusted(-2, 0, 2, 0));
+}
 
-    const qsizetype from = oldExact(position + int(prefix));
-    const int firstBlock = walk.block;
-    const qsizetype to = oldExact(position + int(oldView.size() - suffix));
-    const int lastOldBlock = walk.block;
-    const int lastNewBlock = doc->findBlock(position + int(newView.size() - suffix)).blockNumber();
-    const QString inserted =
-        exact_text::fromTyped(newView.mid(prefix, newView.size() - prefix - suffix));
-    const QString removed = m_text.mid(from, to - from);
-    m_text.replace(from, to - from, inserted);
-    recordEdit(from, removed, inserted, Typed);
-
-    // Enter is written on the exact text, so a block break that comes from the
-    // view is rare (an input method): take it for CR LF. The last new block
-    // keeps the break of the old block it grew out of.
-    std::vector<int> lengths;
-    std::vector<exact_text::Break> breaks;
-    QTextBlock block = doc->findBlockByNumber(firstBlock);
-    for (int j = firstBlock; j <= lastNewBlock; ++j, block = block.next()) {
-        const auto end =
-            j < lastNewBlock ? exact_text::Break::CrLf : m_blocks.breakOf(lastOldBlock);
-        breaks.push_back(end);
-        lengths.push_back(block.length() - 1 + exact_text::breakUnits(end));
+void TextBox::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_blink.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
     }
-    m_blocks.replace(firstBlock, lastOldBlock, lengths, breaks);
+    m_caretShown = !m_caretShown;
+    viewport()->update(caretRect(m_caret).adjusted(-2, 0, 2, 0));
+}
 
-    // Deleting what stood between a lone CR and a lone LF joins them into one
-    // line break, and typing may make a block too long: show those blocks again.
-    int redoFirst = firstBlock;
-    int redoLast = lastNewBlock;
-    bool redo = false;
-    for (int j = firstBlock; j <= lastNewBlock; ++j)
-        redo = redo || m_blocks.textLength(j) > exact_text::kLongLine;
-    for (const qsizetype x : {from, from + inserted.size()}) {
-        if (x > 0 && exact_text::pairAt(m_text, x - 1)) {
-            const int j = m_blocks.locate(x - 1).first;
-            if (m_blocks.breakOf(j) == exact_text::Break::Cr) {
-                redoFirst = std::min(redoFirst, j);
-                redoLast = std::max(redoLast, std::min(j + 1, m_blocks.count() - 1));
-                redo = true;
-            }
+void TextBox::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect dirty = event->rect();
+    painter.setPen(palette().color(QPalette::Text));
+    const qsizetype selFrom = std::min(m_anchor, m_caret);
+    const qsizetype selTo = std::max(m_anchor, m_caret);
+    QTextCharFormat selected;
+    selected.setBackground(palette().brush(QPalette::Highlight));
+    selected.setForeground(palette().brush(QPalette::HighlightedText));
+    const int caretLine = lineAndOffset(m_caret).first;
+    const int first = firstVisibleLine();
+    const int last =
+        std::min(m_blocks.count() - 1, first + (viewport()->height() - kMargin) / m_lineHeight + 1);
+    const qreal space = QFontMetricsF(font()).horizontalAdvance(u' ');
+    for (int line = first; line <= last; ++line) {
+        const QPointF origin = lineOrigin(line);
+        if (origin.y() > dirty.bottom() || origin.y() + m_lineHeight < dirty.top())
+            continue;
+        QTextLayout* layout = layoutOf(line);
+        const qsizetype start = lineStart(line);
+        const qsizetype end = lineEnd(line);
+        QList<QTextLayout::FormatRange> ranges;
+        if (selFrom < selTo && selFrom <= end && selTo > start) {
+            const int from = int(std::max(selFrom, start) - start);
+            const int to = int(std::min(selTo, end) - start);
+            if (to > from)
+                ranges.append({from, to - from, selected});
+        }
+        layout->draw(&painter, origin, ranges);
+        // A selected line break shows as a selected space after the line.
+        if (selFrom <= end && selTo > end && m_blocks.breakOf(line) != exact_text::Break::Split &&
+            m_blocks.breakOf(line) != exact_text::Break::None && layout->lineCount() > 0) {
+            const qreal x = origin.x() + layout->lineAt(0).naturalTextWidth();
+            painter.fillRect(QRectF(x, origin.y(), space, m_lineHeight),
+                             palette().brush(QPalette::Highlight));
+        }
+        if (line == caretLine && m_caretShown && (m_hasFocus || hasFocus())) {
+            int at = int(m_caret - start);
+            if (!m_preedit.isEmpty())
+                at += m_preeditCaret;
+            layout->drawCursor(&painter, origin, at, 1);
+        }
+        if (m_dropCaret >= 0 && lineAndOffset(m_dropCaret).first == line)
+            layout->drawCursor(&painter, origin, int(m_dropCaret - start), 2);
+    }
+}
+
+void TextBox::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void TextBox::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void TextBox::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        measureFont();
+        m_layouts.clear();
+        m_widest = 0;
+        seedWidth();
+        updateScrollBars();
+        viewport()->update();
+    }
+}
+
+// Positions one character or word on; a line break is one step, and so is CR LF.
+qsizetype TextBox::nextPosition(qsizetype position, bool word) const {
+    const auto [line, offset] = lineAndOffset(position);
+    if (offset >= m_blocks.textLength(line))
+        return line + 1 < m_blocks.count() ? lineStart(line + 1) : lineEnd(line);
+    const QTextLayout* layout = layoutOf(line);
+    const int next = layout->nextCursorPosition(offset, word ? QTextLayout::SkipWords
+                                                             : QTextLayout::SkipCharacters);
+    return lineStart(line) + std::max(next, offset + 1);
+}
+
+qsizetype TextBox::previousPosition(qsizetype position, bool word) const {
+    auto [line, offset] = lineAndOffset(position);
+    // At the start of a piece of a long line, step back into the piece before
+    // (over pieces emptied by deletion).
+    while (offset == 0 && line > 0 && m_blocks.breakOf(line - 1) == exact_text::Break::Split) {
+        --line;
+        offset = m_blocks.textLength(line);
+    }
+    if (offset == 0)
+        return line > 0 ? lineEnd(line - 1) : 0;
+    const QTextLayout* layout = layoutOf(line);
+    const int previous = layout->previousCursorPosition(offset, word ? QTextLayout::SkipWords
+                                                                     : QTextLayout::SkipCharacters);
+    return lineStart(line) + std::min(previous, offset - 1);
+}
+
+qsizetype TextBox::verticalMove(qsizetype position, int lines) {
+    const auto [line, offset] = lineAndOffset(position);
+    if (m_column < 0) {
+        const QTextLayout* layout = layoutOf(line);
+        m_column = layout->lineCount() > 0 ? layout->lineAt(0).cursorToX(offset) : 0;
+    }
+    const int target = std::clamp(line + lines, 0, m_blocks.count() - 1);
+    if (target == line)
+        return lines < 0 ? (line == 0 ? 0 : position)
+                         : (target == m_blocks.count() - 1 ? lineEnd(line) : position);
+    const QTextLayout* layout = layoutOf(target);
+    const int at = layout->lineCount() > 0 ? layout->lineAt(0).xToCursor(m_column) : 0;
+    return lineStart(target) + std::clamp(at, 0, m_blocks.textLength(target));
+}
+
+void TextBox::moveCaret(qsizetype position, bool select, bool keepColumn) {
+    const qreal column = m_column;
+    setSelection(select ? m_anchor : position, position);
+    if (keepColumn)
+        m_column = column;
+}
+
+bool TextBox::handleMove(QKeyEvent* event) {
+    struct Move {
+        QKeySequence::StandardKey move;
+        QKeySequence::StandardKey select;
+        int what;
+    };
+    enum {
+        Next,
+        Previous,
+        NextWord,
+        PreviousWord,
+        Down,
+        Up,
+        Home,
+        End,
+        Top,
+        Bottom,
+        PageDown,
+        PageUp
+    };
+    static constexpr Move moves[] = {
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Next},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Previous},
+        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, NextWord},
+        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, PreviousWord},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Down},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Up},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Home},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, End},
+        {QKeySequence::MoveToStartOfBlock, QKeySequence::SelectStartOfBlock, Home},
+        {QKeySequence::MoveToEndOfBlock, QKeySequence::SelectEndOfBlock, End},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Top},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Bottom},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, PageDown},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, PageUp},
+    };
+    for (const Move& m : moves) {
+        const bool select = event->matches(m.select);
+        if (!select && !event->matches(m.move))
+            continue;
+        const auto [line, offset] = lineAndOffset(m_caret);
+        qsizetype to = m_caret;
+        bool keepColumn = false;
+        switch (m.what) {
+        case Next:
+        case Previous:
+            // Without Shift, an arrow key ends a selection at its own side.
+            if (!select && m_anchor != m_caret)
+                to = m.what == Next ? std::max(m_anchor, m_caret) : std::min(m_anchor, m_caret);
+            else
+                to = m.what == Next ? nextPosition(m_caret, false)
+                                    : previousPosition(m_caret, false);
+            break;
+        case NextWord:
+            to = nextPosition(m_caret, true);
+            break;
+        case PreviousWord:
+            to = previousPosition(m_caret, true);
+            break;
+        case Down:
+        case Up:
+        case PageDown:
+        case PageUp: {
+            const int sight = linesInSight();
+            const int lines = m.what == Down       ? 1
+                              : m.what == Up       ? -1
+                              : m.what == PageDown ? sight
+                                                   : -sight;
+            to = verticalMove(m_caret, lines);
+            keepColumn = true;
+            if (m.what == PageDown || m.what == PageUp)
+                verticalScrollBar()->setValue(verticalScrollBar()->value() + lines);
+            break;
+        }
+        case Home:
+            to = lineStart(line);
+            break;
+        case End:
+            to = lineEnd(line);
+            break;
+        case Top:
+            to = 0;
+            break;
+        case Bottom:
+            to = m_text.size();
+            break;
+        }
+        Q_UNUSED(offset);
+        moveCaret(to, select, keepColumn);
+        return true;
+    }
+    return false;
+}
+
+bool TextBox::handleDelete(QKeyEvent* event) {
+    const bool back =
+        event->key() == Qt::Key_Backspace && !(event->modifiers() & Qt::ControlModifier);
+    const bool forward = event->matches(QKeySequence::Delete);
+    const bool backWord = event->matches(QKeySequence::DeleteStartOfWord);
+    const bool forwardWord = event->matches(QKeySequence::DeleteEndOfWord);
+    if (!back && !forward && !backWord && !forwardWord)
+        return false;
+    if (m_readOnly)
+        return true;
+    qsizetype from = selStart();
+    qsizetype to = from + selLength();
+    if (from == to) {
+        if (back && from > 0) {
+            // One code point or one line break back: Backspace takes combining
+            // marks one at a time, and CR LF as one break.
+            from = m_caret - 1;
+            if ((m_text.at(from) == u'\n' && from > 0 && m_text.at(from - 1) == u'\r') ||
+                isLowAfterHigh(m_text, from))
+                --from;
+        } else if (forward && to < m_text.size()) {
+            to = exact_text::pairAt(m_text, to) ? to + 2 : nextPosition(to, false);
+        } else if (backWord) {
+            from = previousPosition(m_caret, true);
+        } else if (forwardWord) {
+            to = nextPosition(m_caret, true);
         }
     }
-    if (redo) {
-        const QTextCursor caret = textCursor();
-        const qsizetype anchor = exactFromView(caret.anchor());
-        const qsizetype at = exactFromView(caret.position());
-        showBlocksAgain(redoFirst, redoLast, 0);
-        setViewSelection(anchor, at);
+    if (from != to)
+        replaceExact(from, to - from, QString(), Typed);
+    return true;
+}
+
+// Keys the box takes before the window's shortcuts: typing, editing and moving.
+bool TextBox::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && !m_readOnly) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        static constexpr QKeySequence::StandardKey kOwn[] = {
+            QKeySequence::Copy,
+            QKeySequence::Paste,
+            QKeySequence::Cut,
+            QKeySequence::Redo,
+            QKeySequence::Undo,
+            QKeySequence::MoveToNextWord,
+            QKeySequence::MoveToPreviousWord,
+            QKeySequence::MoveToStartOfDocument,
+            QKeySequence::MoveToEndOfDocument,
+            QKeySequence::SelectNextWord,
+            QKeySequence::SelectPreviousWord,
+            QKeySequence::SelectStartOfLine,
+            QKeySequence::SelectEndOfLine,
+            QKeySequence::SelectStartOfBlock,
+            QKeySequence::SelectEndOfBlock,
+            QKeySequence::SelectStartOfDocument,
+            QKeySequence::SelectEndOfDocument,
+            QKeySequence::SelectAll,
+            QKeySequence::DeleteStartOfWord,
+            QKeySequence::DeleteEndOfWord,
+        };
+        bool own = false;
+        if (mods == Qt::NoModifier || mods == Qt::ShiftModifier || mods == Qt::KeypadModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Delete:
+            case Qt::Key_Home:
+            case Qt::Key_End:
+            case Qt::Key_Backspace:
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_Tab:
+                own = true;
+                break;
+            default:
+                own = key->key() < Qt::Key_Escape;
+            }
+        } else {
+            own = std::any_of(std::begin(kOwn), std::end(kOwn),
+                              [&](QKeySequence::StandardKey k) { return key->matches(k); });
+        }
+        if (own) {
+            key->accept();
+            return true;
+        }
     }
-    emit replaced(from, to - from, inserted);
-    emit changed();
-}
-
-int TextBox::viewFromExact(qsizetype exact) const {
-    exact = std::clamp<qsizetype>(exact, 0, m_text.size());
-    const auto [number, offset] = m_blocks.locate(exact);
-    const QTextBlock block = document()->findBlockByNumber(number);
-    // An exact position between CR and LF shows before the line break.
-    return block.position() + int(std::min<qsizetype>(offset, block.length() - 1));
-}
-
-qsizetype TextBox::exactFromView(int view) const {
-    view = std::clamp(view, 0, document()->characterCount() - 1);
-    const QTextBlock block = document()->findBlock(view);
-    const int number = block.blockNumber();
-    return m_blocks.start(number) + std::min(view - block.position(), m_blocks.textLength(number));
-}
-
-void TextBox::setViewSelection(qsizetype exactAnchor, qsizetype exactPosition) {
-    QTextCursor c = textCursor();
-    c.setPosition(viewFromExact(exactAnchor));
-    c.setPosition(viewFromExact(exactPosition), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    return QAbstractScrollArea::event(event);
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Undo)) {
-        if (!isReadOnly())
+        if (!m_readOnly)
             undoEdit();
         return;
     }
     if (event->matches(QKeySequence::Redo)) {
-        if (!isReadOnly())
+        if (!m_readOnly)
             redoEdit();
         return;
     }
@@ -396,111 +814,218 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         }
     }
     if (code != typed && code > 0 && code != 8 && code != 13) {
-        QKeyEvent changedKey(event->type(), Qt::Key_unknown, Qt::NoModifier,
-                             QString(QChar(char16_t(code))));
-        QPlainTextEdit::keyPressEvent(&changedKey);
+        typeText(QString(QChar(char16_t(code))));
         return;
     }
-    if (enter && !isReadOnly()) {
-        // A line break typed here is always CR LF (Shift+Enter too); written on
-        // the exact text, so that the view never has to guess what a new block
-        // break stands for.
-        replaceExact(selStart(), selLength(), QStringLiteral("\r\n"), Typed);
-        ensureCursorVisible();
-        event->accept();
+    if (enter) {
+        // A line break typed here is always CR LF (Shift+Enter too).
+        if (!m_readOnly)
+            replaceExact(selStart(), selLength(), QStringLiteral("\r\n"), Typed);
         return;
     }
-    stepOverSplit(event);
-    QPlainTextEdit::keyPressEvent(event);
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        cut();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        return;
+    }
+    if (handleDelete(event) || handleMove(event))
+        return;
+    const QString text = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (!text.isEmpty() && !command && std::none_of(text.begin(), text.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control;
+        })) {
+        typeText(text);
+        return;
+    }
+    event->ignore();
 }
 
-// Where a long line is cut for display, the end of one block and the start of
-// the next are the same place of the text: keys that delete or move one
-// character first cross the cut, so that they act on a character.
-void TextBox::stepOverSplit(const QKeyEvent* event) {
-    const int key = event->key();
-    if (key != Qt::Key_Backspace && key != Qt::Key_Delete && key != Qt::Key_Left &&
-        key != Qt::Key_Right)
-        return;
-    QTextCursor c = textCursor();
-    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && c.hasSelection())
-        return;
-    const bool back = key == Qt::Key_Backspace || key == Qt::Key_Left;
-    const bool keep =
-        (key == Qt::Key_Left || key == Qt::Key_Right) && (event->modifiers() & Qt::ShiftModifier);
-    // A cut can be followed by an emptied piece and another cut: step over all.
-    bool moved = false;
-    for (;; moved = true) {
-        const int number = c.blockNumber();
-        const bool cut =
-            back ? c.atBlockStart() && number > 0 &&
-                       m_blocks.breakOf(number - 1) == exact_text::Break::Split
-                 : c.atBlockEnd() && m_blocks.breakOf(number) == exact_text::Break::Split;
-        if (!cut)
-            break;
-        c.setPosition(c.position() + (back ? -1 : 1),
-                      keep ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-    }
-    if (moved)
-        setTextCursor(c);
+void TextBox::typeText(const QString& text) {
+    if (!m_readOnly)
+        replaceExact(selStart(), selLength(), text, Typed);
 }
 
 void TextBox::keyReleaseEvent(QKeyEvent* event) {
-    QPlainTextEdit::keyReleaseEvent(event);
+    QAbstractScrollArea::keyReleaseEvent(event);
     if (!event->isAutoRepeat())
         emit keyUp(event->key(), event->modifiers());
 }
 
 void TextBox::inputMethodEvent(QInputMethodEvent* event) {
-    if (keyPressFilter && !event->commitString().isEmpty()) {
+    if (m_readOnly) {
+        event->ignore();
+        return;
+    }
+    QString commit = event->commitString();
+    if (keyPressFilter && !commit.isEmpty()) {
         QString kept;
-        for (const QChar ch : event->commitString()) {
+        for (const QChar ch : commit) {
             int code = ch.unicode();
             keyPressFilter(code);
             if (code != 0)
                 kept += QChar(char16_t(code));
         }
-        if (kept != event->commitString()) {
-            QInputMethodEvent filtered(event->preeditString(), event->attributes());
-            filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
-            QPlainTextEdit::inputMethodEvent(&filtered);
-            return;
-        }
+        commit = kept;
     }
-    QPlainTextEdit::inputMethodEvent(event);
+    const int caretLine = lineAndOffset(m_caret).first;
+    if (!commit.isEmpty())
+        typeText(commit);
+    m_preedit = event->preeditString();
+    m_preeditCaret = int(m_preedit.size());
+    for (const QInputMethodEvent::Attribute& a : event->attributes())
+        if (a.type == QInputMethodEvent::Cursor)
+            m_preeditCaret = a.start;
+    const int line = lineAndOffset(m_caret).first;
+    forgetLayouts(std::min(line, caretLine), std::max(line, caretLine), 0);
+    ensureCaretVisible();
+    updateLines(std::min(line, caretLine), std::max(line, caretLine));
+    event->accept();
 }
 
-void TextBox::mouseReleaseEvent(QMouseEvent* event) {
-    QPlainTextEdit::mouseReleaseEvent(event);
-    emit mouseUp(event->button(), event->modifiers(), event->position());
+QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const auto [line, offset] = lineAndOffset(m_caret);
+    switch (query) {
+    case Qt::ImEnabled:
+        return !m_readOnly;
+    case Qt::ImCursorRectangle:
+        return caretRect(m_caret);
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return offset;
+    case Qt::ImAnchorPosition:
+        return int(std::clamp<qsizetype>(m_anchor - lineStart(line), 0, m_blocks.textLength(line)));
+    case Qt::ImSurroundingText:
+        return shownLine(line);
+    case Qt::ImCurrentSelection:
+        return selLength() <= exact_text::kLongLine ? selText() : QString();
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+void TextBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const qsizetype at = positionAt(event->position().toPoint());
+    m_pressPoint = event->position().toPoint();
+    const qsizetype from = selStart();
+    const qsizetype to = from + selLength();
+    if (event->modifiers() & Qt::ShiftModifier) {
+        moveCaret(at, true);
+        m_selecting = true;
+    } else if (from != to && at >= from && at <= to) {
+        m_mayDrag = true; // a click into the selection may start a drag of it
+    } else {
+        moveCaret(at, false);
+        m_selecting = true;
+    }
 }
 
 void TextBox::mouseMoveEvent(QMouseEvent* event) {
-    const bool pressed = event->buttons() & Qt::LeftButton;
-    QPlainTextEdit::mouseMoveEvent(event);
-    // A drag started here runs its own event loop, which takes the release:
-    // report it, as a drop into the box does.
-    if (pressed && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
-        emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
-}
-
-// A new width makes the plain-text layout lay out every line again, with a
-// layout object kept for each (about 340 bytes a line: 340 MB in a 50 MB
-// text). Lines are not wrapped, so none depends on the width: a long text
-// keeps its layout, at the cost of a view width that may stay wider than
-// needed after the window narrows.
-void TextBox::resizeEvent(QResizeEvent* event) {
-    if (event->oldSize().width() == event->size().width() ||
-        document()->blockCount() <= kRelayoutBlocks) {
-        QPlainTextEdit::resizeEvent(event);
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint point = event->position().toPoint();
+    if (m_mayDrag) {
+        if ((point - m_pressPoint).manhattanLength() < QApplication::startDragDistance())
+            return;
+        m_mayDrag = false;
+        auto* drag = new QDrag(this);
+        drag->setMimeData(createMimeDataFromSelection());
+        const Qt::DropActions actions =
+            m_readOnly ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
+        const Qt::DropAction done = drag->exec(actions, Qt::MoveAction);
+        // Moved to another program: the text leaves the box.
+        if (done == Qt::MoveAction && !m_readOnly && drag->target() != viewport() &&
+            drag->target() != this)
+            replaceExact(selStart(), selLength(), QString(), Step);
+        // A drag runs its own event loop, which takes the release: report it,
+        // as a drop into the box does.
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
         return;
     }
-    QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
-    QPlainTextEdit::resizeEvent(&sameWidth);
+    if (m_selecting)
+        moveCaret(positionAt(point), true);
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_mayDrag) // pressed into the selection, not dragged: a plain click
+        moveCaret(positionAt(event->position().toPoint()), false);
+    m_mayDrag = false;
+    m_selecting = false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (m_caret != m_anchor && clipboard->supportsSelection())
+        clipboard->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
+    emit mouseUp(event->button(), event->modifiers(), event->position());
+}
+
+void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const qsizetype at = positionAt(event->position().toPoint());
+    const auto [line, offset] = lineAndOffset(at);
+    const QString text = shownLine(line);
+    QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+    words.setPosition(offset);
+    qsizetype from = offset;
+    if (!(words.isAtBoundary() && (words.boundaryReasons() & QTextBoundaryFinder::StartOfItem)))
+        from = std::max<qsizetype>(0, words.toPreviousBoundary());
+    words.setPosition(offset);
+    qsizetype to = words.toNextBoundary();
+    if (to < 0)
+        to = text.size();
+    setSelection(lineStart(line) + from, lineStart(line) + to);
+    m_selecting = false;
+    m_mayDrag = false;
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    const bool selected = m_caret != m_anchor;
+    auto add = [&](const char* text, QKeySequence::StandardKey key, bool enabled, auto slot) {
+        QAction* a =
+            menu.addAction(QCoreApplication::translate("QWidgetTextControl", text), this, slot);
+        a->setShortcut(key);
+        a->setEnabled(enabled);
+    };
+    add("&Undo", QKeySequence::Undo, !m_readOnly && !m_undo.empty(), &TextBox::undoEdit);
+    add("&Redo", QKeySequence::Redo, !m_readOnly && !m_redo.empty(), &TextBox::redoEdit);
+    menu.addSeparator();
+    add("Cu&t", QKeySequence::Cut, !m_readOnly && selected, &TextBox::cut);
+    add("&Copy", QKeySequence::Copy, selected, &TextBox::copy);
+    add("&Paste", QKeySequence::Paste,
+        !m_readOnly && box_clipboard::hasText(QGuiApplication::clipboard()->mimeData()),
+        &TextBox::paste);
+    add("Delete", QKeySequence::UnknownKey, !m_readOnly && selected,
+        [this] { replaceExact(selStart(), selLength(), QString(), Step); });
+    menu.addSeparator();
+    add("Select All", QKeySequence::SelectAll, !m_text.isEmpty(), &TextBox::selectAll);
+    menu.exec(event->globalPos());
 }
 
 void TextBox::focusInEvent(QFocusEvent* event) {
-    QPlainTextEdit::focusInEvent(event);
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
+    viewport()->update();
     if (!m_hasFocus) {
         m_hasFocus = true;
         emit gotFocus();
@@ -508,7 +1033,10 @@ void TextBox::focusInEvent(QFocusEvent* event) {
 }
 
 void TextBox::focusOutEvent(QFocusEvent* event) {
-    QPlainTextEdit::focusOutEvent(event);
+    QAbstractScrollArea::focusOutEvent(event);
+    m_blink.stop();
+    m_caretShown = false;
+    viewport()->update();
     // Opening a menu or switching to another program does not move the focus
     // away from the box as far as the window is concerned.
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
@@ -519,16 +1047,12 @@ void TextBox::focusOutEvent(QFocusEvent* event) {
     }
 }
 
-bool TextBox::canInsertFromMimeData(const QMimeData* source) const {
-    return box_clipboard::hasText(source);
-}
-
 QMimeData* TextBox::createMimeDataFromSelection() const {
     return box_clipboard::mimeData(selText()); // the caller (clipboard or drag) owns it
 }
 
 void TextBox::insertFromMimeData(const QMimeData* source) {
-    if (isReadOnly() || !box_clipboard::hasText(source))
+    if (m_readOnly || !box_clipboard::hasText(source))
         return;
     const QString text = box_clipboard::text(source);
     insertIfRoom(text, [&] { replaceExact(selStart(), selLength(), text, Step); });
@@ -547,14 +1071,41 @@ void TextBox::insertIfRoom(const QString& text, const std::function<void()>& wri
     emit outOfMemory();
 }
 
-// Drops are done on the exact text: the document's own drop merges the removal
-// and the insertion of a move into one change that cannot be told from typing.
-void TextBox::dropEvent(QDropEvent* event) {
-    if (isReadOnly() || !box_clipboard::hasText(event->mimeData())) {
+void TextBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_readOnly || !box_clipboard::hasText(event->mimeData())) {
         event->ignore();
         return;
     }
-    const qsizetype at = exactFromView(cursorForPosition(event->position().toPoint()).position());
+    event->acceptProposedAction();
+}
+
+void TextBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (m_readOnly || !box_clipboard::hasText(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    const qsizetype at = positionAt(event->position().toPoint());
+    if (at != m_dropCaret) {
+        m_dropCaret = at;
+        viewport()->update();
+    }
+    event->acceptProposedAction();
+}
+
+void TextBox::dragLeaveEvent(QDragLeaveEvent*) {
+    m_dropCaret = -1;
+    viewport()->update();
+}
+
+// Drops are done on the exact text: a move is one step that undo takes back whole.
+void TextBox::dropEvent(QDropEvent* event) {
+    m_dropCaret = -1;
+    viewport()->update();
+    if (m_readOnly || !box_clipboard::hasText(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    const qsizetype at = positionAt(event->position().toPoint());
     if (event->source() == this || event->source() == viewport()) {
         dropSelection(at, event->dropAction() == Qt::MoveAction);
     } else {
@@ -583,5 +1134,5 @@ void TextBox::dropSelection(qsizetype at, bool move) {
 
 void TextBox::dropText(qsizetype at, const QString& text, Record record) {
     replaceExact(at, 0, text, record);
-    setViewSelection(at, at + text.size());
+    setSelection(at, at + text.size());
 }

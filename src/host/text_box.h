@@ -189,7 +189,7 @@ class TextBox : public QAbstractScrollArea {
     void forgetLayouts(int first, int last, int grown);
     void seedWidth();
     void noteWidth(qreal width) const;
-    int lineHeight() const { return m_lineHeight; }
+    void measureFont();
     int linesInSight() const;
     QPointF lineOrigin(int line) const;
     void updateScrollBars();
@@ -215,6 +215,7 @@ class TextBox : public QAbstractScrollArea {
     bool m_mayDrag = false;
 
     int m_lineHeight = 1;
+    qreal m_ascent = 0;
     mutable qreal m_widest = 0;
     mutable std::map<int, std::unique_ptr<QTextLayout>> m_layouts;
     QBasicTimer m_blink;

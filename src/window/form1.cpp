@@ -70,7 +70,6 @@ void Form1::buildControls() {
     Text1 = named(new TextBox(m_client), "Text1");
     Text2 = named(new TextBox(m_client), "Text2");
     Text2->setReadOnly(true);
-    Text2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Frame1 = new Toolbox(m_client);
     setTwipGeometry(Text1, {0, 0, 4215, 1695});
     setTwipGeometry(Text2, {0, 1920, 4215, 1695});
