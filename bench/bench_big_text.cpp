@@ -4,7 +4,7 @@
 //   open PATH      File > Open through the main window, a keystroke, Save: times and
 //                  peak resident memory (the file is written back)
 //   parts PATH     the memory each part takes: file bytes, decoded text, the box
-//                  (exact text, view document, block map), search snapshot, undo
+//                  (exact text, block map), search snapshot, undo
 //   keys MB        CPU per keystroke (press and release, as typed) in the middle of
 //                  an MB-megabyte text: a character, Enter, Backspace, and Enter and
 //                  Backspace at the end of the widest line
@@ -22,7 +22,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QTextDocument>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -108,11 +107,11 @@ int keys(double megabytes) {
         press(box, Qt::Key_Backspace, QString());
         QApplication::processEvents();
     }
-    std::printf("%5.0f MB (%.1f M units, %d blocks): CPU per keystroke: character %.3f ms, "
+    std::printf("%5.0f MB (%.1f M units, %d lines): CPU per keystroke: character %.3f ms, "
                 "Enter %.3f ms, Backspace %.3f ms; on the widest line: Backspace %.3f ms, "
                 "Enter %.3f ms (medians of 9)\n",
-                megabytes, double(text.size()) / 1e6, box->document()->blockCount(), character,
-                enter, backspace, bench::median(wideBack), bench::median(wideEnter));
+                megabytes, double(text.size()) / 1e6, box->lineCount(), character, enter, backspace,
+                bench::median(wideBack), bench::median(wideEnter));
     form.InputChanged = false;
     return 0;
 }
@@ -129,9 +128,9 @@ int open(const QString& path) {
     const double peak = peakRssMb();
     QApplication::processEvents();
     std::printf("open %.1f MB: %.3f s; peak resident %.0f MB (%.0f MB before); "
-                "heap after %.0f MB; %lld units, %d blocks\n",
+                "heap after %.0f MB; %lld units, %d lines\n",
                 double(QFileInfo(path).size()) / 1e6, wall, peakRssMb(), before, heapMb(),
-                qlonglong(form.Text1->text().size()), form.Text1->document()->blockCount());
+                qlonglong(form.Text1->text().size()), form.Text1->lineCount());
     (void)peak;
     // A keystroke, then Save (the file is written back in place).
     form.Text1->setFocus();
@@ -172,10 +171,10 @@ int parts(const QString& path) {
     at = heapMb();
     t0 = std::chrono::steady_clock::now();
     box.setText(text);
-    step("box: view and blocks");
+    step("box: text and lines");
     QApplication::processEvents();
     step("box: shown");
-    const int blocks = box.document()->blockCount();
+    const int lines = box.lineCount();
     text = QString();
     step("file text released");
     AnchorSearch(Module1(), box.text(), 0);
@@ -188,7 +187,7 @@ int parts(const QString& path) {
     box.setSelLength(int(box.textSize()));
     box.setSelText(u"x"_qs);
     step("undo of a replaced text");
-    std::printf("peak resident %.0f MB, %d blocks\n", peakRssMb(), blocks);
+    std::printf("peak resident %.0f MB, %d lines\n", peakRssMb(), lines);
     return 0;
 }
 

@@ -61,10 +61,10 @@ double time(const char* what, TextBox& box, const QString& text) {
         }
     }
     std::printf("%-34s write %.3f s, keystroke: character %.2f ms (then painting %.2f ms), "
-                "Enter %.2f ms, Backspace %.2f ms; read back %.6f s (%d blocks)\n",
+                "Enter %.2f ms, Backspace %.2f ms; read back %.6f s (%d lines)\n",
                 what, bench::median(write), bench::median(type) * 1e3, bench::median(paint) * 1e3,
                 bench::median(enter) * 1e3, bench::median(backspace) * 1e3, bench::median(read),
-                box.document()->blockCount());
+                box.lineCount());
     return bench::median(write);
 }
 

@@ -6,12 +6,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QMimeData>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 #include <memory>
@@ -63,7 +63,7 @@ class TstTextBox : public QObject {
             breaks += c == u'\n' || c == u'\u2028' || c == u'\u2029' ||
                       (c == u'\r' && !exact_text::pairAt(text, i));
         }
-        QCOMPARE(box.document()->blockCount(), breaks + 1);
+        QCOMPARE(box.lineCount(), breaks + 1);
         // Every position that is not inside a CR LF pair maps back to itself.
         for (int i = 0; i <= text.size(); ++i) {
             if (i > 0 && exact_text::pairAt(text, i - 1))
@@ -182,10 +182,12 @@ class TstTextBox : public QObject {
             }
         }
         QCOMPARE(box.text(), after);
-        QCOMPARE(box.document()->toRawText(), exact_text::render(after, exact_text::kBlockBreak));
+        QCOMPARE(box.shownText(exact_text::kBlockBreak),
+                 exact_text::render(after, exact_text::kBlockBreak));
         box.undoEdit();
         QCOMPARE(box.text(), undone);
-        QCOMPARE(box.document()->toRawText(), exact_text::render(undone, exact_text::kBlockBreak));
+        QCOMPARE(box.shownText(exact_text::kBlockBreak),
+                 exact_text::render(undone, exact_text::kBlockBreak));
     }
 
     // The history keeps the newest steps within a quarter of the memory left;
@@ -243,10 +245,12 @@ class TstTextBox : public QObject {
         box.setSelText(written);
         const QString result = QString(text).replace(start, length, written);
         QCOMPARE(box.text(), result);
-        QCOMPARE(box.document()->blockCount(), blocks);
-        QCOMPARE(box.document()->toRawText(), exact_text::render(result, exact_text::kBlockBreak));
+        QCOMPARE(box.lineCount(), blocks);
+        QCOMPARE(box.shownText(exact_text::kBlockBreak),
+                 exact_text::render(result, exact_text::kBlockBreak));
         box.undoEdit();
-        QCOMPARE(box.document()->toRawText(), exact_text::render(text, exact_text::kBlockBreak));
+        QCOMPARE(box.shownText(exact_text::kBlockBreak),
+                 exact_text::render(text, exact_text::kBlockBreak));
     }
 
     // Other programs get LF line breaks; a box gets the exact text back.
@@ -400,13 +404,14 @@ class TstTextBox : public QObject {
         QFETCH(QString, result);
         QFETCH(int, blocks);
         Box box(text);
-        const int blocksBefore = box.document()->blockCount();
+        const int blocksBefore = box.lineCount();
         box.setSelStart(start);
         box.setSelLength(length);
         QTest::keyClick(&box, Qt::Key(key));
         QCOMPARE(box.text(), result);
-        QCOMPARE(box.document()->blockCount(), blocks);
-        QCOMPARE(box.document()->toRawText(), exact_text::render(result, exact_text::kBlockBreak));
+        QCOMPARE(box.lineCount(), blocks);
+        QCOMPARE(box.shownText(exact_text::kBlockBreak),
+                 exact_text::render(result, exact_text::kBlockBreak));
         // The caret stands where the edit ended, and the next character goes there.
         const int caret = box.selStart();
         QTest::keyClicks(&box, QStringLiteral("q"));
@@ -414,7 +419,7 @@ class TstTextBox : public QObject {
         box.undoEdit();
         box.undoEdit();
         QCOMPARE(box.text(), text);
-        QCOMPARE(box.document()->blockCount(), blocksBefore);
+        QCOMPARE(box.lineCount(), blocksBefore);
     }
 
     // A very long line is shown in pieces that end with no break; the text,
@@ -429,10 +434,11 @@ class TstTextBox : public QObject {
         const QString text = QStringLiteral("x\n") + line + QStringLiteral("\r\ny");
         Box box(text);
         QCOMPARE(box.text(), text);
-        QVERIFY(box.document()->blockCount() > 3);
-        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
-            QVERIFY(b.length() - 1 <= kLongLine);
-            QVERIFY(!b.text().startsWith(QChar(0xDE00))); // no surrogate pair is parted
+        QVERIFY(box.lineCount() > 3);
+        for (int j = 0; j < box.lineCount(); ++j) {
+            const QString shown = box.shownLine(j);
+            QVERIFY(shown.size() <= kLongLine);
+            QVERIFY(!shown.startsWith(QChar(0xDE00))); // no surrogate pair is parted
         }
         // Every exact position maps back to itself across the cuts.
         for (const int at : {2, 2 + int(kPiece) - 1, 2 + int(kPiece), 2 + int(kPiece) + 1,
@@ -446,11 +452,11 @@ class TstTextBox : public QObject {
         typeText(&box, typed);
         QCOMPARE(box.text(), QString(text).insert(10, typed));
         QCOMPARE(box.selStart(), 10 + int(kLongLine));
-        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
-            QVERIFY(b.length() - 1 <= kLongLine);
-        // A line of exactly the limit stays one block.
+        for (int j = 0; j < box.lineCount(); ++j)
+            QVERIFY(box.shownLine(j).size() <= kLongLine);
+        // A line of exactly the limit stays one line.
         box.setText(QString(int(kLongLine), u'w'));
-        QCOMPARE(box.document()->blockCount(), 1);
+        QCOMPARE(box.lineCount(), 1);
         // A piece emptied by Backspace: Delete before it still deletes a character.
         box.setText(QString(int(kPiece), u'a') + QString(int(kPiece), u'b') +
                     QString(int(kLongLine) - 400, u'c'));
@@ -472,7 +478,7 @@ class TstTextBox : public QObject {
         const QString text = QString(int(exact_text::kPiece) - 1, u'a') + piece.repeated(4000) +
                              QStringLiteral("TAIL");
         Box box(text);
-        QString shown = box.document()->toRawText();
+        QString shown = box.shownText(exact_text::kBlockBreak);
         QCOMPARE(shown.count(exact_text::kBlockBreak), 4000); // every piece 499 units
         shown.remove(exact_text::kBlockBreak);
         QCOMPARE(shown, text);
@@ -551,13 +557,13 @@ class TstTextBox : public QObject {
             }
             QCOMPARE(box.text(), model);
             if (!nearCuts) {
-                QCOMPARE(box.document()->toRawText(),
+                QCOMPARE(box.shownText(exact_text::kBlockBreak),
                          exact_text::render(model, exact_text::kBlockBreak));
                 if (model.size() > 60)
                     box.setText(model = model.left(20));
             } else if (step % 50 == 0) {
-                for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
-                    QVERIFY(b.length() - 1 <= exact_text::kLongLine);
+                for (int j = 0; j < box.lineCount(); ++j)
+                    QVERIFY(box.shownLine(j).size() <= exact_text::kLongLine);
             }
         }
     }
@@ -607,16 +613,16 @@ class TstTextBox : public QObject {
             QVERIFY(box.textIs(model));
             QCOMPARE(box.textSize(), model.size());
         }
-        // The view shows every unit but the line breaks, in blocks no longer than the limit.
-        QString shown = box.document()->toRawText();
+        // The view shows every unit but the line breaks, in lines no longer than the limit.
+        QString shown = box.shownText(exact_text::kBlockBreak);
         shown.remove(exact_text::kBlockBreak);
         QString units = model;
         units.removeIf([](QChar c) {
             return c == u'\r' || c == u'\n' || c == QChar(0x2028) || c == QChar(0x2029);
         });
         QCOMPARE(shown, units);
-        for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
-            QVERIFY(b.length() - 1 <= exact_text::kLongLine);
+        for (int j = 0; j < box.lineCount(); ++j)
+            QVERIFY(box.shownLine(j).size() <= exact_text::kLongLine);
     }
 
     // The widest line made narrower keeps the view's width (no line is
@@ -627,35 +633,59 @@ class TstTextBox : public QObject {
         Box box(text);
         box.resize(300, 200);
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        const QAbstractTextDocumentLayout* layout = box.document()->documentLayout();
-        const qreal wide = layout->documentSize().width();
+        box.repaint();
+        const qreal wide = box.contentWidth();
+        // The wide line is in sight: the view is at least as wide as it.
+        QVERIFY(wide >= QFontMetricsF(box.font()).horizontalAdvance(QString(200, u'W')) - 1);
         box.setSelStart(5 * 7 + 200);
         for (int i = 0; i < 150; ++i)
             QTest::keyClick(&box, Qt::Key_Backspace);
         QTest::keyClick(&box, Qt::Key_Return);
-        QCOMPARE(layout->documentSize().width(), wide);
+        box.repaint();
+        QCOMPARE(box.contentWidth(), wide);
         box.setSelStart(0);
         typeText(&box, QString(260, u'W'));
-        QVERIFY(layout->documentSize().width() > wide);
+        box.repaint();
+        QVERIFY(box.contentWidth() > wide);
         QCOMPARE(box.text(), QString(260, u'W') + text.left(35 + 50) + QStringLiteral("\r\n") +
                                  text.mid(35 + 200));
     }
 
-    // A new width does not lay out every line of a long text again: without
-    // wrapping no line depends on it, and the plain-text layout would keep a
-    // layout object for each (340 MB in a 50 MB text). The lines shown keep theirs.
-    void widthChangeLaysOutNoLineAgain() {
-        Box box(QStringLiteral("line\r\n").repeated(TextBox::kRelayoutBlocks + 1));
+    // A long text keeps layouts only for the lines in sight and a few more,
+    // whatever the width and however far it is scrolled: a layout for every
+    // line would cost memory in proportion to the text.
+    void onlyLinesInSightAreLaidOut() {
+        constexpr int kLines = 20'000;
+        const QString text = QStringLiteral("line\r\n").repeated(kLines);
+        Box box(text);
+        QCOMPARE(box.lineCount(), kLines + 1);
         box.resize(300, 200);
         QVERIFY(QTest::qWaitForWindowExposed(&box));
+        for (const QSize size : {QSize(300, 200), QSize(600, 200), QSize(250, 300)}) {
+            box.resize(size);
+            box.repaint();
+            QVERIFY(box.laidOutLines() > 0); // the lines shown have theirs
+            QVERIFY(box.laidOutLines() < 1000);
+        }
+        // The caret far down is brought into sight.
+        box.setSelStart(kLines / 2 * 6);
         box.repaint();
-        const QTextBlock first = box.document()->firstBlock();
-        QVERIFY(first.layout()->lineCount() > 0);
-        box.resize(600, 200);
-        QVERIFY(first.layout()->lineCount() > 0);
-        box.resize(250, 300);
-        QVERIFY(first.layout()->lineCount() > 0);
-        QCOMPARE(box.text().size(), 6 * (TextBox::kRelayoutBlocks + 1));
+        QVERIFY(box.firstVisibleLine() > 0);
+        QVERIFY(box.viewport()->rect().contains(box.caretRect(box.caretPosition()).center()));
+        QVERIFY(box.laidOutLines() < 1000);
+        // Scrolled through the whole text in 200 jumps: the lines gone out of
+        // sight give their layouts up.
+        QScrollBar* bar = box.verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        for (int k = 0; k <= 200; ++k) {
+            bar->setValue(int(qint64(bar->maximum()) * k / 200));
+            box.repaint();
+        }
+        QVERIFY(box.firstVisibleLine() > kLines / 2);
+        QVERIFY(box.laidOutLines() > 0);
+        QVERIFY(box.laidOutLines() < 1000);
+        QVERIFY(box.textIs(text));
+        QCOMPARE(box.lineCount(), kLines + 1);
     }
 
     // Many lines written over many, across several chunks of the block map,
@@ -675,7 +705,7 @@ class TstTextBox : public QObject {
             QTest::keyClicks(&box, QStringLiteral("Z"));
             model.insert(model.size() - 6, u'Z');
             QCOMPARE(box.text(), model);
-            QCOMPARE(box.document()->toRawText(),
+            QCOMPARE(box.shownText(exact_text::kBlockBreak),
                      exact_text::render(model, exact_text::kBlockBreak));
         }
     }

@@ -54,11 +54,7 @@ class TstEditCommands : public QObject, FormFixture {
                 qFatal("%s disagrees", qPrintable(o->objectName()));
         return first;
     }
-    QPoint pointAt(int position) const {
-        QTextCursor c = form->Text1->textCursor();
-        c.setPosition(position);
-        return form->Text1->cursorRect(c).center();
-    }
+    QPoint pointAt(int position) const { return form->Text1->caretRect(position).center(); }
 
   private slots:
     void init() {
