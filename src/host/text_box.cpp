@@ -853,8 +853,15 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void TextBox::typeText(const QString& text) {
-    if (!m_readOnly)
-        replaceExact(selStart(), selLength(), text, Typed);
+    if (m_readOnly)
+        return;
+    // A key typed over the same character changes nothing: no step to undo.
+    if (selLength() == text.size() && selText() == text) {
+        const qsizetype end = selStart() + text.size();
+        setSelection(end, end);
+        return;
+    }
+    replaceExact(selStart(), selLength(), text, Typed);
 }
 
 void TextBox::keyReleaseEvent(QKeyEvent* event) {
