@@ -88,18 +88,6 @@ QString render(const QString& exact, QChar blockBreak) {
     return view;
 }
 
-QString fromTyped(const QString& viewChars) {
-    QString exact;
-    exact.reserve(viewChars.size());
-    for (const QChar c : viewChars) {
-        if (c == kBlockBreak || c == u'\n' || c == u'\r')
-            exact += QLatin1String("\r\n");
-        else
-            exact += c;
-    }
-    return exact;
-}
-
 QString normalizeLineBreaks(const QString& text) {
     QString out;
     out.reserve(text.size() + text.size() / 16);

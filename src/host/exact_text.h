@@ -6,21 +6,20 @@
 #include <cstdint>
 #include <vector>
 
-// How the exact text of a text box is shown in its QTextDocument, and back.
+// How the exact text of a text box is cut into the lines it shows, and back.
 //
 // The exact text is the source of truth. Every line break of it (CR LF, lone
-// CR, lone LF, U+2029, U+2028) ends a block of the view; which one it was is
-// kept beside the view (see BlockMap). A line longer than kLongLine is shown in
-// blocks of kPiece units (one fewer where a cut would part a surrogate pair)
-// that end with no break at all. Every other code unit is
-// exactly one view character; the frame markers U+FDD0/U+FDD1, which the
-// document would take for structure, are shown by a stand-in.
+// CR, lone LF, U+2029, U+2028) ends a line; which one it was is kept in the
+// line list (see BlockMap). A line longer than kLongLine is shown in pieces of
+// kPiece units (one fewer where a cut would part a surrogate pair) that end
+// with no break at all. Every other code unit is exactly one character shown;
+// the frame markers U+FDD0/U+FDD1 are shown by a stand-in.
 namespace exact_text {
 
 inline constexpr QChar kReplacedMark = QChar(0xFFFD); // shows U+FDD0 / U+FDD1
-inline constexpr QChar kBlockBreak = QChar(0x2029);   // a block break as QTextCursor reports it
-// No block of the view is longer than kLongLine units: a keystroke lays out
-// its whole block again, so this bounds its cost. A longer line is cut into
+inline constexpr QChar kBlockBreak = QChar(0x2029);   // between lines in shown text
+// No line shown is longer than kLongLine units: a keystroke lays out its whole
+// line again, so this bounds its cost. A longer line is cut into
 // pieces of kPiece units when written.
 inline constexpr qsizetype kLongLine = 1'000;
 inline constexpr qsizetype kPiece = 500;
@@ -58,9 +57,6 @@ QString shown(QStringView exact);
 
 // The view form of `exact` as a whole text, blocks joined by `blockBreak`.
 QString render(const QString& exact, QChar blockBreak = QChar(u'\n'));
-
-// Exact text for characters that were typed into the view: a block break is CR LF.
-QString fromTyped(const QString& viewChars);
 
 // Pasted text gets the platform's line breaks of a text box: LF, lone CR and CR LF become CR LF.
 QString normalizeLineBreaks(const QString& text);
