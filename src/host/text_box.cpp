@@ -123,8 +123,16 @@ void TextBox::setSelText(const QString& text) {
 }
 
 void TextBox::setSelection(qsizetype anchor, qsizetype caret) {
+    const qsizetype oldCaret = m_caret;
     m_anchor = clampPosition(anchor);
     m_caret = clampPosition(caret);
+    // A preedit is drawn at the caret only: a caret moved away takes it off its old line.
+    if (!m_preedit.isEmpty() && m_caret != oldCaret) {
+        const int line = lineAndOffset(oldCaret).first;
+        m_preedit.clear();
+        forgetLayouts(line, line, 0);
+        updateLines(line, line);
+    }
     m_column = -1;
     viewport()->update();
     ensureCaretVisible();
@@ -988,15 +996,22 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    const qsizetype at = positionAt(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    const qsizetype at = positionAt(point);
     const auto [line, offset] = lineAndOffset(at);
     const QString text = shownLine(line);
+    // The character clicked: the one before the nearest position when the
+    // click fell left of it (or past the end of the line).
+    int clicked = offset;
+    if (clicked > 0 && (clicked == text.size() || point.x() < caretRect(at).x()))
+        --clicked;
+    // The word, space or mark that holds it.
     QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
-    words.setPosition(offset);
-    qsizetype from = offset;
-    if (!(words.isAtBoundary() && (words.boundaryReasons() & QTextBoundaryFinder::StartOfItem)))
+    words.setPosition(clicked);
+    qsizetype from = clicked;
+    if (!words.isAtBoundary())
         from = std::max<qsizetype>(0, words.toPreviousBoundary());
-    words.setPosition(offset);
+    words.setPosition(clicked);
     qsizetype to = words.toNextBoundary();
     if (to < 0)
         to = text.size();
