@@ -134,6 +134,7 @@ void TextBox::setSelection(qsizetype anchor, qsizetype caret) {
         updateLines(line, line);
     }
     m_column = -1;
+    m_caretAtCut = false;
     viewport()->update();
     ensureCaretVisible();
     restartBlink();
@@ -427,8 +428,20 @@ void TextBox::updateLines(int first, int last) {
     viewport()->update(lines.intersected(viewport()->rect()));
 }
 
-QRect TextBox::caretRect(qsizetype position) const {
+bool TextBox::isCut(qsizetype position) const {
     const auto [line, offset] = lineAndOffset(position);
+    return offset == 0 && line > 0 && m_blocks.breakOf(line - 1) == exact_text::Break::Split;
+}
+
+std::pair<int, int> TextBox::caretPlace() const {
+    const auto [line, offset] = lineAndOffset(m_caret);
+    if (m_caretAtCut && isCut(m_caret))
+        return {line - 1, m_blocks.textLength(line - 1)};
+    return {line, offset};
+}
+
+QRect TextBox::caretRect(qsizetype position) const {
+    const auto [line, offset] = position == m_caret ? caretPlace() : lineAndOffset(position);
     QTextLayout* layout = layoutOf(line);
     int at = offset;
     if (!m_preedit.isEmpty() && line == lineAndOffset(m_caret).first &&
@@ -440,6 +453,12 @@ QRect TextBox::caretRect(qsizetype position) const {
 }
 
 qsizetype TextBox::positionAt(QPoint point) const {
+    return hitTest(point, nullptr);
+}
+
+qsizetype TextBox::hitTest(QPoint point, bool* atCut) const {
+    if (atCut)
+        *atCut = false;
     const int row = int(std::floor(qreal(point.y() - kMargin) / m_lineHeight));
     const int line = std::clamp(firstVisibleLine() + row, 0, m_blocks.count() - 1);
     QTextLayout* layout = layoutOf(line);
@@ -451,11 +470,14 @@ qsizetype TextBox::positionAt(QPoint point) const {
         if (offset > caretOffset)
             offset = std::max(caretOffset, offset - int(m_preedit.size()));
     }
-    return lineStart(line) + std::clamp(offset, 0, m_blocks.textLength(line));
+    offset = std::clamp(offset, 0, m_blocks.textLength(line));
+    if (atCut)
+        *atCut = offset == m_blocks.textLength(line);
+    return lineStart(line) + offset;
 }
 
 void TextBox::ensureCaretVisible() {
-    const int line = lineAndOffset(m_caret).first;
+    const int line = caretPlace().first;
     QScrollBar* v = verticalScrollBar();
     const int sight = linesInSight();
     if (line < v->value())
@@ -472,7 +494,7 @@ void TextBox::ensureCaretVisible() {
 }
 
 void TextBox::restartBlink() {
-    if (!m_hasFocus && !hasFocus())
+    if (!hasFocus())
         return;
     m_caretShown = true;
     const int flash = QApplication::cursorFlashTime();
@@ -501,7 +523,7 @@ void TextBox::paintEvent(QPaintEvent* event) {
     QTextCharFormat selected;
     selected.setBackground(palette().brush(QPalette::Highlight));
     selected.setForeground(palette().brush(QPalette::HighlightedText));
-    const int caretLine = lineAndOffset(m_caret).first;
+    const auto [caretLine, caretOffset] = caretPlace();
     const int first = firstVisibleLine();
     const int last =
         std::min(m_blocks.count() - 1, first + (viewport()->height() - kMargin) / m_lineHeight + 1);
@@ -528,8 +550,8 @@ void TextBox::paintEvent(QPaintEvent* event) {
             painter.fillRect(QRectF(x, origin.y(), space, m_lineHeight),
                              palette().brush(QPalette::Highlight));
         }
-        if (line == caretLine && m_caretShown && (m_hasFocus || hasFocus())) {
-            int at = int(m_caret - start);
+        if (line == caretLine && m_caretShown && hasFocus()) {
+            int at = caretOffset;
             if (!m_preedit.isEmpty())
                 at += m_preeditCaret;
             layout->drawCursor(&painter, origin, at, 1);
@@ -587,8 +609,10 @@ qsizetype TextBox::previousPosition(qsizetype position, bool word) const {
     return lineStart(line) + std::min(previous, offset - 1);
 }
 
-qsizetype TextBox::verticalMove(qsizetype position, int lines) {
-    const auto [line, offset] = lineAndOffset(position);
+qsizetype TextBox::verticalMove(int lines, bool* atCut) {
+    const qsizetype position = m_caret;
+    const auto [line, offset] = caretPlace();
+    *atCut = false;
     if (m_column < 0) {
         const QTextLayout* layout = layoutOf(line);
         m_column = layout->lineCount() > 0 ? layout->lineAt(0).cursorToX(offset) : 0;
@@ -598,15 +622,21 @@ qsizetype TextBox::verticalMove(qsizetype position, int lines) {
         return lines < 0 ? (line == 0 ? 0 : position)
                          : (target == m_blocks.count() - 1 ? lineEnd(line) : position);
     const QTextLayout* layout = layoutOf(target);
-    const int at = layout->lineCount() > 0 ? layout->lineAt(0).xToCursor(m_column) : 0;
-    return lineStart(target) + std::clamp(at, 0, m_blocks.textLength(target));
+    const int at = std::clamp(layout->lineCount() > 0 ? layout->lineAt(0).xToCursor(m_column) : 0,
+                              0, m_blocks.textLength(target));
+    *atCut = at == m_blocks.textLength(target);
+    return lineStart(target) + at;
 }
 
-void TextBox::moveCaret(qsizetype position, bool select, bool keepColumn) {
+void TextBox::moveCaret(qsizetype position, bool select, bool keepColumn, bool atCut) {
     const qreal column = m_column;
     setSelection(select ? m_anchor : position, position);
     if (keepColumn)
         m_column = column;
+    if (atCut && isCut(m_caret)) {
+        m_caretAtCut = true;
+        ensureCaretVisible();
+    }
 }
 
 bool TextBox::handleMove(QKeyEvent* event) {
@@ -649,9 +679,10 @@ bool TextBox::handleMove(QKeyEvent* event) {
         const bool select = event->matches(m.select);
         if (!select && !event->matches(m.move))
             continue;
-        const auto [line, offset] = lineAndOffset(m_caret);
+        const auto [line, offset] = caretPlace();
         qsizetype to = m_caret;
         bool keepColumn = false;
+        bool atCut = false;
         switch (m.what) {
         case Next:
         case Previous:
@@ -677,7 +708,7 @@ bool TextBox::handleMove(QKeyEvent* event) {
                               : m.what == Up       ? -1
                               : m.what == PageDown ? sight
                                                    : -sight;
-            to = verticalMove(m_caret, lines);
+            to = verticalMove(lines, &atCut);
             keepColumn = true;
             if (m.what == PageDown || m.what == PageUp)
                 verticalScrollBar()->setValue(verticalScrollBar()->value() + lines);
@@ -688,6 +719,7 @@ bool TextBox::handleMove(QKeyEvent* event) {
             break;
         case End:
             to = lineEnd(line);
+            atCut = true;
             break;
         case Top:
             to = 0;
@@ -697,7 +729,7 @@ bool TextBox::handleMove(QKeyEvent* event) {
             break;
         }
         Q_UNUSED(offset);
-        moveCaret(to, select, keepColumn);
+        moveCaret(to, select, keepColumn, atCut);
         return true;
     }
     return false;
@@ -776,6 +808,8 @@ bool TextBox::event(QEvent* event) {
             case Qt::Key_Right:
             case Qt::Key_Up:
             case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
             case Qt::Key_Tab:
                 own = true;
                 break;
@@ -938,17 +972,18 @@ void TextBox::mousePressEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    const qsizetype at = positionAt(event->position().toPoint());
+    bool atCut = false;
+    const qsizetype at = hitTest(event->position().toPoint(), &atCut);
     m_pressPoint = event->position().toPoint();
     const qsizetype from = selStart();
     const qsizetype to = from + selLength();
     if (event->modifiers() & Qt::ShiftModifier) {
-        moveCaret(at, true);
+        moveCaret(at, true, false, atCut);
         m_selecting = true;
     } else if (from != to && at >= from && at <= to) {
         m_mayDrag = true; // a click into the selection may start a drag of it
     } else {
-        moveCaret(at, false);
+        moveCaret(at, false, false, atCut);
         m_selecting = true;
     }
 }
@@ -976,8 +1011,11 @@ void TextBox::mouseMoveEvent(QMouseEvent* event) {
             emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
         return;
     }
-    if (m_selecting)
-        moveCaret(positionAt(point), true);
+    if (m_selecting) {
+        bool atCut = false;
+        const qsizetype at = hitTest(point, &atCut);
+        moveCaret(at, true, false, atCut);
+    }
 }
 
 void TextBox::mouseReleaseEvent(QMouseEvent* event) {

@@ -178,9 +178,17 @@ class TextBox : public QAbstractScrollArea {
     qsizetype lineEnd(int line) const { return m_blocks.start(line) + m_blocks.textLength(line); }
     qsizetype nextPosition(qsizetype position, bool word) const;
     qsizetype previousPosition(qsizetype position, bool word) const;
-    qsizetype verticalMove(qsizetype position, int lines);
-    // Moves the caret (and the anchor too unless `select`).
-    void moveCaret(qsizetype position, bool select, bool keepColumn = false);
+    // The caret `lines` lines up or down, keeping its column; `atCut` tells
+    // whether it lands at the end of a piece of a cut line.
+    qsizetype verticalMove(int lines, bool* atCut);
+    // Moves the caret (and the anchor too unless `select`); `atCut`: a caret
+    // at a cut is drawn at the end of the piece before it.
+    void moveCaret(qsizetype position, bool select, bool keepColumn = false, bool atCut = false);
+    // The line and offset where the caret is drawn: a cut of a long line is
+    // both the end of one piece and the start of the next.
+    std::pair<int, int> caretPlace() const;
+    bool isCut(qsizetype position) const;
+    qsizetype hitTest(QPoint point, bool* atCut) const;
     bool handleMove(QKeyEvent* event);
     bool handleDelete(QKeyEvent* event);
 
@@ -201,7 +209,8 @@ class TextBox : public QAbstractScrollArea {
     BlockMap m_blocks; // the lines: what each covers of m_text and how it ends
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
-    qreal m_column = -1; // the x that up and down keep to; -1: the caret's own
+    qreal m_column = -1;       // the x that up and down keep to; -1: the caret's own
+    bool m_caretAtCut = false; // drawn at the end of the piece before its cut
     bool m_readOnly = false;
     bool m_hasFocus = false;
     bool m_caretShown = false;
