@@ -506,6 +506,10 @@ void TextBox::restartBlink() {
 }
 
 void TextBox::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_autoScroll.timerId()) {
+        selectTowards(viewport()->mapFromGlobal(QCursor::pos()));
+        return;
+    }
     if (event->timerId() != m_blink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -566,8 +570,17 @@ void TextBox::scrollContentsBy(int, int) {
 }
 
 void TextBox::resizeEvent(QResizeEvent* event) {
+    // The viewport has its new size already: whether the caret was in sight
+    // is judged by the old one.
+    const int oldHeight = viewport()->height() - event->size().height() + event->oldSize().height();
+    const int oldSight = std::max(1, (oldHeight - kMargin) / m_lineHeight);
+    const int line = caretPlace().first;
+    const bool caretInSight = event->oldSize().isValid() && line >= firstVisibleLine() &&
+                              line < firstVisibleLine() + oldSight;
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    if (caretInSight) // a caret that was in sight stays so when the window shrinks
+        ensureCaretVisible();
 }
 
 void TextBox::changeEvent(QEvent* event) {
@@ -768,6 +781,12 @@ bool TextBox::handleDelete(QKeyEvent* event) {
     return true;
 }
 
+// Ctrl+Y as well as the platform's redo key: what users of other systems reach for.
+bool TextBox::isRedo(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Redo) ||
+           (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier);
+}
+
 // Keys the box takes before the window's shortcuts: typing, editing and moving.
 bool TextBox::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && !m_readOnly) {
@@ -796,7 +815,10 @@ bool TextBox::event(QEvent* event) {
             QKeySequence::DeleteEndOfWord,
         };
         bool own = false;
-        if (mods == Qt::NoModifier || mods == Qt::ShiftModifier || mods == Qt::KeypadModifier) {
+        if (isRedo(key)) {
+            own = true;
+        } else if (mods == Qt::NoModifier || mods == Qt::ShiftModifier ||
+                   mods == Qt::KeypadModifier) {
             switch (key->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
@@ -834,7 +856,7 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
             undoEdit();
         return;
     }
-    if (event->matches(QKeySequence::Redo)) {
+    if (isRedo(event)) {
         if (!m_readOnly)
             redoEdit();
         return;
@@ -968,6 +990,15 @@ QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void TextBox::mousePressEvent(QMouseEvent* event) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+        // The X11 way: the middle button pastes what was last selected.
+        if (!m_readOnly && box_clipboard::hasText(clipboard->mimeData(QClipboard::Selection))) {
+            moveCaret(positionAt(event->position().toPoint()), false);
+            insertFromMimeData(clipboard->mimeData(QClipboard::Selection));
+        }
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -1012,13 +1043,35 @@ void TextBox::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     if (m_selecting) {
-        bool atCut = false;
-        const qsizetype at = hitTest(point, &atCut);
-        moveCaret(at, true, false, atCut);
+        selectTowards(point);
+        // Held beyond the edge, the selection goes on growing with no move.
+        if (viewport()->rect().contains(point))
+            m_autoScroll.stop();
+        else
+            m_autoScroll.start(50, this);
     }
 }
 
+// The selection grows to the place under `point`; beyond the top or bottom
+// edge, one line beyond the lines in sight.
+void TextBox::selectTowards(QPoint point) {
+    if (!m_selecting) {
+        m_autoScroll.stop();
+        return;
+    }
+    const QRect view = viewport()->rect();
+    QPoint target = point;
+    if (point.y() < view.top())
+        target.setY(view.top() + kMargin - m_lineHeight / 2);
+    else if (point.y() > view.bottom())
+        target.setY(kMargin + linesInSight() * m_lineHeight + m_lineHeight / 2);
+    bool atCut = false;
+    const qsizetype at = hitTest(target, &atCut);
+    moveCaret(at, true, false, atCut);
+}
+
 void TextBox::mouseReleaseEvent(QMouseEvent* event) {
+    m_autoScroll.stop();
     if (m_mayDrag) // pressed into the selection, not dragged: a plain click
         moveCaret(positionAt(event->position().toPoint()), false);
     m_mayDrag = false;

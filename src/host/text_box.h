@@ -190,6 +190,8 @@ class TextBox : public QAbstractScrollArea {
     bool isCut(qsizetype position) const;
     qsizetype hitTest(QPoint point, bool* atCut) const;
     bool handleMove(QKeyEvent* event);
+    static bool isRedo(const QKeyEvent* event);
+    void selectTowards(QPoint point);
     bool handleDelete(QKeyEvent* event);
 
     // Layout of the lines in sight.
@@ -228,6 +230,7 @@ class TextBox : public QAbstractScrollArea {
     mutable qreal m_widest = 0;
     mutable std::map<int, std::unique_ptr<QTextLayout>> m_layouts;
     QBasicTimer m_blink;
+    QBasicTimer m_autoScroll; // a mouse selection held beyond the edge
 
     std::deque<Edit> m_undo;
     std::deque<Edit> m_redo;

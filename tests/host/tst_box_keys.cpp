@@ -325,6 +325,65 @@ class TstBoxKeys : public QObject {
         QCOMPARE(box.text(), QString(text).insert(exact_text::kPiece, u'Z'));
     }
 
+    // Up from the end of a cut line climbs its pieces one by one, each time to
+    // the end of the piece above, and then to the line's start.
+    void upFromTheEndOfACutLine() {
+        const qsizetype piece = exact_text::kPiece;
+        const QString text = QString(int(piece + exact_text::kLongLine), u'a');
+        Box box(text);
+        QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(box.caretPosition(), text.size());
+        QTest::keyClick(&box, Qt::Key_Up);
+        QCOMPARE(box.caretPosition(), piece);
+        QCOMPARE(box.caretRect(piece).top(), box.caretRect(0).top());
+        QTest::keyClick(&box, Qt::Key_Up);
+        QCOMPARE(box.caretPosition(), 0);
+        QTest::keyClick(&box, Qt::Key_Down); // back to the column it came from
+        QCOMPARE(box.caretPosition(), text.size());
+    }
+
+    // Ctrl+Y redoes as well as the platform's own redo key.
+    void ctrlYRedoes() {
+        Box box(QStringLiteral("abc"));
+        box.setSelStart(3);
+        QTest::keyClicks(&box, QStringLiteral("de"));
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.text(), QStringLiteral("abc"));
+        QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(box.text(), QStringLiteral("abcde"));
+    }
+
+    // A mouse selection held below the box goes on growing and scrolling with
+    // no further move.
+    void selectionHeldBelowTheBoxScrolls() {
+        Box box(QStringLiteral("line\r\n").repeated(200));
+        QVERIFY(ready(&box));
+        const QPoint start = box.caretRect(2).center();
+        mouse(box, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        const QPoint below(start.x(), box.viewport()->height() + 30);
+        QCursor::setPos(box.viewport()->mapToGlobal(below));
+        mouse(box, QEvent::MouseMove, below, Qt::NoButton, Qt::LeftButton);
+        const int first = box.firstVisibleLine();
+        QTRY_VERIFY(box.firstVisibleLine() > first + 3);
+        QCOMPARE(box.anchorPosition(), 2);
+        QVERIFY(box.caretPosition() > 6 * (first + 3));
+        mouse(box, QEvent::MouseButtonRelease, below, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(box.text(), QStringLiteral("line\r\n").repeated(200));
+    }
+
+    // A caret in sight stays in sight when the box gets smaller.
+    void caretStaysInSightWhenTheBoxShrinks() {
+        Box box(QStringLiteral("line\r\n").repeated(100));
+        QVERIFY(ready(&box));
+        box.resize(300, 400);
+        QTRY_COMPARE(box.height(), 400);
+        box.setSelStart(6 * 12);
+        QVERIFY(box.viewport()->rect().contains(box.caretRect(box.caretPosition()).center()));
+        box.resize(300, 100);
+        QTRY_COMPARE(box.height(), 100);
+        QVERIFY(box.viewport()->rect().contains(box.caretRect(box.caretPosition()).center()));
+    }
+
     // Up and Down keep the x they started from across a shorter line, and
     // stop at the first and last lines' ends.
     void upAndDownKeepTheColumn() {
@@ -703,6 +762,8 @@ class TstBoxKeys : public QObject {
             {"ctrl z", Qt::Key_Z, Qt::ControlModifier},
             {"ctrl x", Qt::Key_X, Qt::ControlModifier},
             {"ctrl home", Qt::Key_Home, Qt::ControlModifier},
+            {"ctrl y", Qt::Key_Y, Qt::ControlModifier},
+            {"page down", Qt::Key_PageDown, Qt::NoModifier},
             {"delete", Qt::Key_Delete, Qt::NoModifier},
             {"letter", Qt::Key_Q, Qt::NoModifier},
         };
