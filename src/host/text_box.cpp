@@ -81,6 +81,7 @@ void TextBox::setTextAsStep(const QString& text) {
 
 void TextBox::setTextOutsideHistory(const QString& text) {
     const qsizetype oldSize = m_text.size();
+    m_preedit.clear();
     m_text = PieceText(text);
     showAllAgain();
     verticalScrollBar()->setValue(0);
@@ -123,21 +124,36 @@ void TextBox::setSelText(const QString& text) {
 }
 
 void TextBox::setSelection(qsizetype anchor, qsizetype caret) {
-    const qsizetype oldCaret = m_caret;
+    // A composition is drawn at the caret only: a caret moved away ends it here.
+    if (clampPosition(caret) != m_caret)
+        dropPreedit();
+    const bool hadSelection = m_anchor != m_caret;
+    const int oldLine = caretPlace().first;
     m_anchor = clampPosition(anchor);
     m_caret = clampPosition(caret);
-    // A preedit is drawn at the caret only: a caret moved away takes it off its old line.
-    if (!m_preedit.isEmpty() && m_caret != oldCaret) {
-        const int line = lineAndOffset(oldCaret).first;
-        m_preedit.clear();
-        forgetLayouts(line, line, 0);
-        updateLines(line, line);
-    }
     m_column = -1;
     m_caretAtCut = false;
-    viewport()->update();
     ensureCaretVisible();
+    if (hadSelection || m_anchor != m_caret) {
+        viewport()->update();
+    } else {
+        updateLines(oldLine, oldLine);
+        const int line = caretPlace().first;
+        updateLines(line, line);
+    }
     restartBlink();
+    updateMicroFocus();
+}
+
+// The composition is drawn in the layout of the caret's line: dropping it
+// lays that line out again.
+void TextBox::dropPreedit() {
+    if (m_preedit.isEmpty())
+        return;
+    const int line = lineAndOffset(m_caret).first;
+    m_preedit.clear();
+    forgetLayouts(line, line, 0);
+    updateLines(line, line);
 }
 
 void TextBox::selectAll() {
@@ -250,9 +266,9 @@ std::pair<int, int> TextBox::blocksAround(qsizetype position, qsizetype length) 
 void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& text,
                            Record recordUndo) {
     const auto [first, last] = blocksAround(position, length);
+    dropPreedit();
     const QString removed = m_text.mid(position, length);
     m_text.replace(position, length, text);
-    m_preedit.clear();
     // An edit of most of the text (a transform of a whole selection): cutting
     // the whole text into lines again is quicker than mending the line list.
     if (2 * (length + text.size()) >= m_text.size() + length)
@@ -422,6 +438,11 @@ void TextBox::updateScrollBars() {
 }
 
 void TextBox::updateLines(int first, int last) {
+    // Only lines in sight are drawn; this also keeps the offsets below in range.
+    first = std::max(first, firstVisibleLine() - 1);
+    last = std::min(last, firstVisibleLine() + linesInSight() + 1);
+    if (first > last)
+        return;
     const int top = int(lineOrigin(first).y());
     const int bottom = int(lineOrigin(last + 1).y());
     const QRect lines(0, top, viewport()->width(), bottom - top);
@@ -507,6 +528,12 @@ void TextBox::restartBlink() {
 
 void TextBox::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_autoScroll.timerId()) {
+        // The release may have gone elsewhere (a menu opened meanwhile).
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            m_autoScroll.stop();
+            m_selecting = false;
+            return;
+        }
         selectTowards(viewport()->mapFromGlobal(QCursor::pos()));
         return;
     }
@@ -567,6 +594,7 @@ void TextBox::paintEvent(QPaintEvent* event) {
 
 void TextBox::scrollContentsBy(int, int) {
     viewport()->update();
+    updateMicroFocus();
 }
 
 void TextBox::resizeEvent(QResizeEvent* event) {
@@ -581,6 +609,7 @@ void TextBox::resizeEvent(QResizeEvent* event) {
     updateScrollBars();
     if (caretInSight) // a caret that was in sight stays so when the window shrinks
         ensureCaretVisible();
+    updateMicroFocus();
 }
 
 void TextBox::changeEvent(QEvent* event) {
@@ -692,7 +721,7 @@ bool TextBox::handleMove(QKeyEvent* event) {
         const bool select = event->matches(m.select);
         if (!select && !event->matches(m.move))
             continue;
-        const auto [line, offset] = caretPlace();
+        const int line = caretPlace().first;
         qsizetype to = m_caret;
         bool keepColumn = false;
         bool atCut = false;
@@ -741,7 +770,6 @@ bool TextBox::handleMove(QKeyEvent* event) {
             to = m_text.size();
             break;
         }
-        Q_UNUSED(offset);
         moveCaret(to, select, keepColumn, atCut);
         return true;
     }
@@ -832,7 +860,6 @@ bool TextBox::event(QEvent* event) {
             case Qt::Key_Down:
             case Qt::Key_PageUp:
             case Qt::Key_PageDown:
-            case Qt::Key_Tab:
                 own = true;
                 break;
             default:
@@ -950,6 +977,9 @@ void TextBox::inputMethodEvent(QInputMethodEvent* event) {
         }
         commit = kept;
     }
+    // Line breaks from an input method are written as typed Enter writes them.
+    commit = exact_text::normalizeLineBreaks(commit);
+    m_caretAtCut = false; // the composition is laid out where the caret's position is
     const int caretLine = lineAndOffset(m_caret).first;
     if (!commit.isEmpty())
         typeText(commit);
@@ -961,7 +991,8 @@ void TextBox::inputMethodEvent(QInputMethodEvent* event) {
     const int line = lineAndOffset(m_caret).first;
     forgetLayouts(std::min(line, caretLine), std::max(line, caretLine), 0);
     ensureCaretVisible();
-    updateLines(std::min(line, caretLine), std::max(line, caretLine));
+    viewport()->update();
+    updateMicroFocus();
     event->accept();
 }
 
@@ -970,8 +1001,8 @@ QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
     switch (query) {
     case Qt::ImEnabled:
         return !m_readOnly;
-    case Qt::ImCursorRectangle:
-        return caretRect(m_caret);
+    case Qt::ImCursorRectangle: // asked of the box, not of its viewport
+        return caretRect(m_caret).translated(viewport()->pos());
     case Qt::ImFont:
         return font();
     case Qt::ImCursorPosition:
@@ -990,6 +1021,8 @@ QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void TextBox::mousePressEvent(QMouseEvent* event) {
+    if (!m_preedit.isEmpty()) // a click ends the composition where it was
+        QGuiApplication::inputMethod()->commit();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
         // The X11 way: the middle button pastes what was last selected.
@@ -1038,7 +1071,7 @@ void TextBox::mouseMoveEvent(QMouseEvent* event) {
             replaceExact(selStart(), selLength(), QString(), Step);
         // A drag runs its own event loop, which takes the release: report it,
         // as a drop into the box does.
-        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+        if (drag->target() != viewport() && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
             emit mouseUp(Qt::LeftButton, event->modifiers(), event->position());
         return;
     }
@@ -1139,8 +1172,8 @@ void TextBox::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     restartBlink();
     viewport()->update();
-    if (!m_hasFocus) {
-        m_hasFocus = true;
+    if (!m_reportedFocus) {
+        m_reportedFocus = true;
         emit gotFocus();
     }
 }
@@ -1148,14 +1181,15 @@ void TextBox::focusInEvent(QFocusEvent* event) {
 void TextBox::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     m_blink.stop();
+    m_autoScroll.stop();
     m_caretShown = false;
     viewport()->update();
     // Opening a menu or switching to another program does not move the focus
     // away from the box as far as the window is concerned.
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
         return;
-    if (m_hasFocus) {
-        m_hasFocus = false;
+    if (m_reportedFocus) {
+        m_reportedFocus = false;
         emit lostFocus();
     }
 }
@@ -1197,6 +1231,13 @@ void TextBox::dragMoveEvent(QDragMoveEvent* event) {
         event->ignore();
         return;
     }
+    // Near the top or bottom edge, the lines scroll to bring more places in reach.
+    const int y = event->position().toPoint().y();
+    QScrollBar* v = verticalScrollBar();
+    if (y < m_lineHeight)
+        v->setValue(v->value() - 1);
+    else if (y > viewport()->height() - m_lineHeight)
+        v->setValue(v->value() + 1);
     const qsizetype at = positionAt(event->position().toPoint());
     if (at != m_dropCaret) {
         m_dropCaret = at;

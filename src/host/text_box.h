@@ -206,6 +206,7 @@ class TextBox : public QAbstractScrollArea {
     void ensureCaretVisible();
     void updateLines(int first, int last);
     void restartBlink();
+    void dropPreedit();
 
     PieceText m_text;
     BlockMap m_blocks; // the lines: what each covers of m_text and how it ends
@@ -214,7 +215,7 @@ class TextBox : public QAbstractScrollArea {
     qreal m_column = -1;       // the x that up and down keep to; -1: the caret's own
     bool m_caretAtCut = false; // drawn at the end of the piece before its cut
     bool m_readOnly = false;
-    bool m_hasFocus = false;
+    bool m_reportedFocus = false; // gotFocus() said last, lostFocus() not yet
     bool m_caretShown = false;
     QString m_preedit;
     int m_preeditCaret = 0;

@@ -359,15 +359,17 @@ class TstBoxKeys : public QObject {
         Box box(QStringLiteral("line\r\n").repeated(200));
         QVERIFY(ready(&box));
         const QPoint start = box.caretRect(2).center();
-        mouse(box, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        // Through the window system, so that the application knows the button is down.
+        QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, start);
         const QPoint below(start.x(), box.viewport()->height() + 30);
         QCursor::setPos(box.viewport()->mapToGlobal(below));
-        mouse(box, QEvent::MouseMove, below, Qt::NoButton, Qt::LeftButton);
+        QTest::mouseMove(box.viewport(), below);
         const int first = box.firstVisibleLine();
         QTRY_VERIFY(box.firstVisibleLine() > first + 3);
         QCOMPARE(box.anchorPosition(), 2);
         QVERIFY(box.caretPosition() > 6 * (first + 3));
-        mouse(box, QEvent::MouseButtonRelease, below, Qt::LeftButton, Qt::NoButton);
+        QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, below);
+        QVERIFY(box.caretPosition() > 6 * (first + 3));
         QCOMPARE(box.text(), QStringLiteral("line\r\n").repeated(200));
     }
 
@@ -877,6 +879,50 @@ class TstBoxKeys : public QObject {
         QCOMPARE(box.caretRect(5), plain5);
         QCOMPARE(box.caretRect(20), plain20);
         QCOMPARE(box.text(), QStringLiteral("hello, world\r\nsecond line"));
+    }
+
+    // An edit elsewhere while composing (a command, undo, a drop) ends the
+    // composition: its line no longer draws it.
+    void compositionEndsWithAnEditElsewhere() {
+        Box box(QStringLiteral("line\r\n").repeated(60));
+        QVERIFY(ready(&box));
+        box.clearFocus(); // no caret drawn: the pictures show only the text
+        const QImage plain = box.viewport()->grab().toImage();
+        box.setSelStart(6 * 3 + 2);
+        sendInputMethod(box, QStringLiteral("zhong"), QString());
+        QVERIFY(box.viewport()->grab().toImage() != plain);
+        // The last line, out of sight, is written: the caret goes to the start.
+        box.setTextAsStep(QStringLiteral("line\r\n").repeated(59) + QStringLiteral("LINE\r\n"));
+        QCOMPARE(box.viewport()->grab().toImage(), plain);
+    }
+
+    // A composition begun with the caret at the cut of a long line is drawn
+    // where the caret is, and the input method is told that place.
+    void compositionAtACut() {
+        Box box(QString(int(exact_text::kLongLine) + 100, u'a'));
+        QVERIFY(ready(&box));
+        box.setSelStart(7);
+        QTest::keyClick(&box, Qt::Key_End); // drawn at the end of the first piece
+        sendInputMethod(box, QStringLiteral("ni"), QString());
+        const QRect caret = box.caretRect(box.caretPosition());
+        QCOMPARE(caret.top(), box.caretRect(box.caretPosition() + 1).top());
+        QCOMPARE(box.inputMethodQuery(Qt::ImCursorRectangle).toRect(),
+                 caret.translated(box.viewport()->pos()));
+    }
+
+    // The input method follows the caret, to put its candidate list beside it.
+    void inputMethodFollowsTheCaret() {
+        Box box(QStringLiteral("ab\r\ncd\r\nef"));
+        QVERIFY(ready(&box));
+        QSignalSpy moved(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
+        QTest::keyClick(&box, Qt::Key_Down);
+        QVERIFY(moved.count() > 0);
+        moved.clear();
+        QTest::keyClicks(&box, QStringLiteral("x"));
+        QVERIFY(moved.count() > 0);
+        QCOMPARE(
+            QGuiApplication::inputMethod()->cursorRectangle().toRect(),
+            box.caretRect(box.caretPosition()).translated(box.viewport()->mapTo(&box, QPoint())));
     }
 
     // The caret moved far away is brought into sight, down and across.
