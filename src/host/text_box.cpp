@@ -3,7 +3,9 @@
 #include "host/box_clipboard.h"
 #include "host/exact_text.h"
 #include "host/memory.h"
+#include "host/text_box_accessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -38,6 +40,9 @@ bool isLowAfterHigh(const PieceText& text, qsizetype i) {
 } // namespace
 
 TextBox::TextBox(QWidget* parent) : QAbstractScrollArea(parent) {
+    static const bool accessible =
+        (QAccessible::installFactory(&text_box_accessible::factory), true);
+    Q_UNUSED(accessible);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
@@ -82,6 +87,10 @@ void TextBox::setTextAsStep(const QString& text) {
 void TextBox::setTextOutsideHistory(const QString& text) {
     const qsizetype oldSize = m_text.size();
     m_preedit.clear();
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent update(this, 0, m_text.toString(), text);
+        QAccessible::updateAccessibility(&update);
+    }
     m_text = PieceText(text);
     showAllAgain();
     verticalScrollBar()->setValue(0);
@@ -143,6 +152,12 @@ void TextBox::setSelection(qsizetype anchor, qsizetype caret) {
     }
     restartBlink();
     updateMicroFocus();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, int(m_caret));
+        QAccessible::updateAccessibility(&moved);
+        QAccessibleTextSelectionEvent selected(this, selStart(), selStart() + selLength());
+        QAccessible::updateAccessibility(&selected);
+    }
 }
 
 // The composition is drawn in the layout of the caret's line: dropping it
@@ -276,6 +291,10 @@ void TextBox::replaceExact(qsizetype position, qsizetype length, const QString& 
     else
         showBlocksAgain(first, last, text.size() - length);
     recordEdit(position, removed, text, recordUndo);
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent update(this, int(position), removed, text);
+        QAccessible::updateAccessibility(&update);
+    }
     const qsizetype caret = position + text.size();
     setSelection(caret, caret);
     emit replaced(position, length, text);

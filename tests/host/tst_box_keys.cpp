@@ -2,6 +2,7 @@
 #include "host/exact_text.h"
 #include "host/text_box.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -923,6 +924,43 @@ class TstBoxKeys : public QObject {
         QCOMPARE(
             QGuiApplication::inputMethod()->cursorRectangle().toRect(),
             box.caretRect(box.caretPosition()).translated(box.viewport()->mapTo(&box, QPoint())));
+    }
+
+    // A screen reader reads the exact text, the caret and the selection, and
+    // moves them.
+    void accessibleText() {
+        Box box(QStringLiteral("ab\r\ncd\u2029ef"));
+        QVERIFY(ready(&box));
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&box);
+        QVERIFY(a);
+        QCOMPARE(a->role(), QAccessible::EditableText);
+        QAccessibleTextInterface* t = a->textInterface();
+        QVERIFY(t);
+        QCOMPARE(t->characterCount(), 9);
+        QCOMPARE(t->text(0, 9), box.text());
+        QCOMPARE(t->text(1, 5), QStringLiteral("b\r\nc"));
+        QCOMPARE(t->text(7, 50), QStringLiteral("ef"));
+        box.setSelection(5, 1);
+        int start = -1;
+        int end = -1;
+        QCOMPARE(t->selectionCount(), 1);
+        t->selection(0, &start, &end);
+        QCOMPARE(start, 1);
+        QCOMPARE(end, 5);
+        QCOMPARE(t->cursorPosition(), 1);
+        t->setCursorPosition(7);
+        QCOMPARE(box.caretPosition(), 7);
+        QCOMPARE(t->selectionCount(), 0);
+        t->setSelection(0, 8, 2);
+        QCOMPARE(box.anchorPosition(), 8);
+        QCOMPARE(box.caretPosition(), 2);
+        const QPoint onD = box.viewport()->mapToGlobal(box.caretRect(5).center());
+        QCOMPARE(t->offsetAtPoint(onD + QPoint(1, 0)), 5);
+        QCOMPARE(t->characterRect(5).topLeft(),
+                 box.viewport()->mapToGlobal(box.caretRect(5).topLeft()));
+        QVERIFY(a->state().editable && a->state().multiLine);
+        box.setReadOnly(true);
+        QVERIFY(a->state().readOnly && !a->state().editable);
     }
 
     // The caret moved far away is brought into sight, down and across.
