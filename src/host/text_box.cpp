@@ -1278,6 +1278,13 @@ void TextBox::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
+    // A drop makes this the box being worked in, as a click does: the window
+    // hears of it first (the input box puts its placeholder away then).
+    setFocus(Qt::MouseFocusReason);
+    if (!m_reportedFocus) {
+        m_reportedFocus = true;
+        emit gotFocus();
+    }
     const qsizetype at = positionAt(event->position().toPoint());
     if (event->source() == this || event->source() == viewport()) {
         dropSelection(at, event->dropAction() == Qt::MoveAction);

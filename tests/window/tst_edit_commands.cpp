@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -195,6 +197,7 @@ class TstEditCommands : public QObject, FormFixture {
         QTest::newRow("ctrl+z in the box") << "ctrl+z";
         QTest::newRow("menu undo while the placeholder shows") << "undo";
         QTest::newRow("menu paste while the placeholder shows") << "paste";
+        QTest::newRow("drop while the placeholder shows") << "drop";
     }
 
     void placeholderStaysOutOfTheUndoHistory() {
@@ -214,6 +217,15 @@ class TstEditCommands : public QObject, FormFixture {
             host->clipboard = kText;
             form->MuPaste_Click(); // not "hello world输入:"
             QVERIFY(form->InputChanged);
+        } else if (action == QLatin1String("drop")) {
+            // Dragged from elsewhere onto the box: not "输入:hello world".
+            QMimeData data;
+            data.setText(kText);
+            const QPoint at(2, 2);
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(box->viewport(), &enter);
+            QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(box->viewport(), &drop);
         } else if (action == QLatin1String("undo")) {
             form->MuUnDo_Click();
         } else {
