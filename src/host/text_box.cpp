@@ -18,7 +18,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleHints>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <algorithm>
