@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/text_box.h"
+#include "box_fixtures.h"
 #include "scripted_host.h"
 #include "window/form1.h"
 
@@ -53,10 +53,4 @@ struct FormFixture {
 // A box's text, with " (italic)" when it shows in italics, as its placeholder does.
 inline QString looks(const TextBox* box) {
     return box->text() + (box->fontItalic() ? QStringLiteral(" (italic)") : QString());
-}
-
-// Types each character as a key of its own, as an input method commits it.
-inline void typeText(QWidget* w, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
