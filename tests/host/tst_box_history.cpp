@@ -205,8 +205,7 @@ class TstBoxHistory : public QObject {
                              "a position of the text is shown elsewhere");
                 }
             }
-            // Lone halves written on either side of a cut may pair across it.
-            checkShown(box, model, longLine, false);
+            checkShown(box, model, longLine);
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable(QStringLiteral("after step %1").arg(step)));
             if (model.size() > (longLine ? 1400 : many ? 30000 : 80)) {
