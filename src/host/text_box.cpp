@@ -892,7 +892,28 @@ bool TextBox::event(QEvent* event) {
             return true;
         }
     }
-    return QAbstractScrollArea::event(event);
+    return withinMemory([&] { return QAbstractScrollArea::event(event); });
+}
+
+bool TextBox::viewportEvent(QEvent* event) {
+    return withinMemory([&] { return QAbstractScrollArea::viewportEvent(event); });
+}
+
+// A key, click or drop that runs out of memory must not end the program with
+// the text unsaved: the edit is refused, the line list is made again from the
+// text (which an edit either changes whole or leaves), and the window is told.
+bool TextBox::withinMemory(const std::function<bool()>& handle) {
+    try {
+        return handle();
+    } catch (const std::bad_alloc&) {
+        try {
+            showAllAgain();
+            setSelection(m_anchor, m_caret);
+        } catch (const std::bad_alloc&) {
+        }
+        emit outOfMemory();
+        return true;
+    }
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event) {

@@ -111,11 +111,12 @@ class TextBox : public QAbstractScrollArea {
     void lostFocus();
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
-    // A paste or drop of the box's own was refused: the memory left cannot hold it.
+    // A paste, drop, key or click of the box's own was refused: the memory left cannot hold it.
     void outOfMemory();
 
   protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -170,6 +171,7 @@ class TextBox : public QAbstractScrollArea {
     // Writes dropped or pasted text through `write` when the memory left holds it.
     void insertIfRoom(const QString& text, const std::function<void()>& write);
     void typeText(const QString& text);
+    bool withinMemory(const std::function<bool()>& handle);
 
     // Positions: a position between CR and LF is drawn, and taken, before the break.
     qsizetype clampPosition(qsizetype position) const;

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <new>
 
 using MenuStates = QMap<QString, bool>;
 
@@ -621,6 +622,23 @@ class TstBoxKeys : public QObject {
         QVERIFY(box.selStart() + box.selLength() >= 5);
         QVERIFY(box.selStart() >= 3);
         QVERIFY(box.selStart() + box.selLength() <= 7);
+    }
+
+    // A key that runs out of memory is refused and reported; the box goes on.
+    void keyWithoutMemory() {
+        TestBox box(QStringLiteral("ab\r\ncd"));
+        box.setSelStart(2);
+        QSignalSpy refused(&box, &TextBox::outOfMemory);
+        box.keyPressFilter = [](int&) { throw std::bad_alloc(); };
+        QTest::keyClicks(&box, QStringLiteral("x"));
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(refused.count(), 2);
+        QCOMPARE(box.text(), QStringLiteral("ab\r\ncd"));
+        QCOMPARE(box.shownText(exact_text::kBlockBreak), QStringLiteral("ab\u2029cd"));
+        box.keyPressFilter = nullptr;
+        QTest::keyClicks(&box, QStringLiteral("x"));
+        QCOMPARE(box.text(), QStringLiteral("abx\r\ncd"));
+        QCOMPARE(box.caretPosition(), 3);
     }
 
     // A read-only box: selection and copy work, nothing changes its text.
