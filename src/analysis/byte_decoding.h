@@ -43,6 +43,15 @@ inline std::uint32_t toLittleEndian(std::uint32_t w) {
     return w;
 }
 
+// What the CR byte at i starts: a CR LF pair, a lone CR, or not known before
+// the next piece (it is the last byte of a piece that is not the final one).
+enum class CrAt { Pair, Lone, Undecided };
+inline CrAt crAt(const unsigned char* p, std::size_t i, std::size_t n, bool final) {
+    if (i + 1 == n)
+        return final ? CrAt::Lone : CrAt::Undecided;
+    return p[i + 1] == '\n' ? CrAt::Pair : CrAt::Lone;
+}
+
 // When `removeCrLf`, a CR LF pair gives nothing.
 template <class Sink>
 std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeCrLf,
@@ -80,9 +89,10 @@ std::size_t utf8(const unsigned char* p, std::size_t n, bool final, bool removeC
                 }
             }
             if (b == '\r' && removeCrLf) {
-                if (i + 1 == n && !final)
+                const CrAt cr = crAt(p, i, n, final);
+                if (cr == CrAt::Undecided)
                     return i;
-                if (i + 1 < n && p[i + 1] == '\n') {
+                if (cr == CrAt::Pair) {
                     i += 2;
                     continue;
                 }
@@ -126,9 +136,10 @@ std::size_t gb(const unsigned char* p, std::size_t n, bool final, bool removeCrL
         const unsigned char b = p[i];
         if (b < 0x80) {
             if (b == '\r' && removeCrLf) {
-                if (i + 1 == n && !final)
+                const CrAt cr = crAt(p, i, n, final);
+                if (cr == CrAt::Undecided)
                     return i;
-                if (i + 1 < n && p[i + 1] == '\n') {
+                if (cr == CrAt::Pair) {
                     i += 2;
                     continue;
                 }
